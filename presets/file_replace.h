@@ -1,0 +1,51 @@
+// Replacing a file's whole content in one step: the only platform-specific code of the core.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+namespace zvk {
+
+#ifdef _WIN32
+using PathChar = wchar_t;
+#else
+using PathChar = char;
+#endif
+
+// The steps of a replace, in order; a failure names the one that failed.
+enum class ReplaceStep : std::uint8_t {
+    None,             // nothing failed
+    CheckTarget,      // the file to replace is read-only (or, on Windows, held by a program)
+    CreateTemporary,  // the temporary file beside the target could not be created
+    Write,
+    Flush,
+    Close,
+    Replace,          // the temporary file could not take the target's place
+};
+
+// Success, or the step that failed and the operating system's error code for it
+// (GetLastError() on Windows, errno on POSIX).
+struct [[nodiscard]] ReplaceResult {
+    ReplaceStep failedStep = ReplaceStep::None;
+    std::uint32_t osError = 0;
+
+    bool succeeded() const { return failedStep == ReplaceStep::None; }
+};
+
+// Lets a test make one step fail as if the operating system had refused it.
+struct InjectedFault {
+    ReplaceStep step;
+    std::uint32_t osError;
+};
+
+// Writes `chunks`, one after the other, to `temporary` (created or truncated; it must lie in
+// the target's folder), makes them durable and then moves the file over `target` in one step.
+// Either `target` ends up holding exactly the new bytes, or it is left exactly as it was and
+// `temporary` is gone. Folders are never created, and a read-only target is never made
+// writable: that is a CheckTarget failure.
+ReplaceResult ReplaceFileContents(const PathChar* target, const PathChar* temporary,
+                                  std::initializer_list<std::string_view> chunks,
+                                  const InjectedFault* fault = nullptr);
+
+}  // namespace zvk

@@ -1,0 +1,63 @@
+// A throw-away game folder that a test works in, as the program works in the player's.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace zvk::testing {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Every path below `root`, relative to it: what a step left behind, anywhere.
+inline std::set<std::string> Tree(const fs::path& root) {
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        entries.insert(fs::relative(entry.path(), root).generic_string());
+    return entries;
+}
+
+// Makes a fresh, empty folder the working folder for the test's duration.
+class GameFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("zvk-") + info->test_suite_name() + "-" + info->name();
+        for (char& c : name) {
+            if (c == '/') c = '_';  // parameterised tests are named "Prefix/Suite.Test/N"
+        }
+        root_ = fs::temp_directory_path() / name;
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        previous_ = fs::current_path();
+        fs::current_path(root_);
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(root_, ignored))
+            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+        fs::remove_all(root_, ignored);
+    }
+
+    const fs::path& root() const { return root_; }
+
+private:
+    fs::path root_;
+    fs::path previous_;
+};
+
+}  // namespace zvk::testing
