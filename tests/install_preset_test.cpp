@@ -13,6 +13,14 @@
 #endif
 
 namespace zvk {
+
+// Readable failures: "step Replace" rather than "1-byte object <05>".
+void PrintTo(ReplaceStep step, std::ostream* out) {
+    static const char* const kNames[] = {"None",  "CheckTarget", "CreateTemporary", "Write",
+                                         "Flush", "Close",       "Replace"};
+    *out << kNames[static_cast<int>(step)];
+}
+
 namespace {
 
 using testing::GameFolderTest;
@@ -45,7 +53,8 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
 
         const InstallResult result = InstallPreset(preset);
 
-        ASSERT_TRUE(result.succeeded()) << "step " << int(result.failedStep) << ", error " << result.osError;
+        ASSERT_TRUE(result.succeeded()) << ::testing::PrintToString(result.failedStep) << " failed, error "
+                                        << result.osError;
         const std::string written = ReadBytes(kCameraFile);
         EXPECT_EQ(written.size(), expectedSizes[i]);
         EXPECT_EQ(written, InstalledBytes(preset));
