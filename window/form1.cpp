@@ -1,0 +1,258 @@
+#include "form1.h"
+
+#include "camera_preset.h"
+#include "dpi.h"
+#include "install_preset.h"
+#include "message_boxes.h"
+#include "message_text.h"
+#include "texts.h"
+
+#include <windowsx.h>
+
+namespace zvk {
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZvkCameraModeForm1";
+constexpr wchar_t kTitle[] = L"ZVK Camera Mode";
+// A fixed layout: the window neither resizes nor maximises.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = 0;
+
+constexpr COLORREF kHelpTextColor = RGB(255, 255, 128);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr SIZE kBannerDesignSize = {241, 77};
+
+// The help text's font: 8.25 points.
+GdiObject<HFONT> CreateHelpFont(UINT dpi) {
+    return GdiObject<HFONT>(CreateFontW(-MulDiv(825, int(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE,
+                                        FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, L"Comic Sans MS"));
+}
+
+GdiObject<HFONT> CreateButtonFont(UINT dpi) {
+    const LOGFONTW font = MessageFontForDpi(dpi);
+    return GdiObject<HFONT>(CreateFontIndirectW(&font));
+}
+
+struct ControlStyle {
+    const wchar_t* className;
+    DWORD style;
+};
+
+ControlStyle StyleOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::HelpText:
+            // A flat one-pixel frame (WS_BORDER) rather than a sunken edge.
+            return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
+                                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL};
+        case ControlKind::Button:
+            break;
+    }
+    return {L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON};
+}
+
+Form1* FormOf(HWND window) {
+    return reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+}  // namespace
+
+bool Form1::Create(HINSTANCE instance, int showCommand) {
+    instance_ = instance;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &Form1::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass)) return false;
+
+    // Created at a placeholder size, then laid out once its monitor, and so its DPI, is known.
+    if (!CreateWindowExW(kWindowExStyle, kClassName, kTitle, kWindowStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this))
+        return false;
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    HWND help = Control(IDC_TEXT1);
+    SetFocus(help);
+    return true;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    Form1* form = FormOf(window);
+    if (form == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+
+    switch (message) {
+        case WM_CREATE:
+            return form->OnCreate() ? 0 : -1;
+        case WM_PAINT:
+            form->OnPaint();
+            return 0;
+        case WM_CTLCOLORSTATIC:  // a read-only edit asks this one
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            return form->OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND:
+            if (form->OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
+            break;
+        case WM_ACTIVATE:
+            form->OnActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        case WM_DPICHANGED:
+            form->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            form->OnDestroy();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            form->window_ = nullptr;
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Form1::OnCreate() {
+    banner_.reset(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    helpBackground_.reset(CreateSolidBrush(kBlack));
+    for (const ControlRow& row : kForm1Controls) {
+        const ControlStyle style = StyleOf(row.kind);
+        HWND control = CreateWindowExW(0, style.className, row.caption, style.style, 0, 0, 0, 0,
+                                       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                                       instance_, nullptr);
+        if (control == nullptr) return false;
+    }
+    HWND help = Control(IDC_TEXT1);
+    SetWindowTextW(help, HelpText);
+    Edit_SetSel(help, 0, 0);
+
+    RECT placed;
+    GetWindowRect(window_, &placed);
+    ApplyLayout(DpiOfWindow(window_), {placed.left, placed.top});
+    return true;
+}
+
+void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
+    dpi_ = dpi;
+    helpFont_ = CreateHelpFont(dpi);
+    buttonFont_ = CreateButtonFont(dpi);
+    const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
+    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, frame.right, frame.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlRow& row : kForm1Controls) {
+        HWND control = Control(row.id);
+        const RECT pixels = TwipsToPixels(row.twips, dpi);
+        SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = row.kind == ControlKind::HelpText ? helpFont_.get() : buttonFont_.get();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Form1::OnPaint() {
+    PaintScope paint(window_);
+    if (banner_.get() == nullptr) return;
+    MemoryDcWith banner(paint.dc(), banner_.get());
+    if (banner.dc() == nullptr) return;
+    // Drawn at its natural size at 96 DPI, scaled with the rest of the layout elsewhere.
+    const int width = MulDiv(kBannerDesignSize.cx, int(dpi_), int(kDesignDpi));
+    const int height = MulDiv(kBannerDesignSize.cy, int(dpi_), int(kDesignDpi));
+    if (dpi_ == kDesignDpi) {
+        BitBlt(paint.dc(), 0, 0, width, height, banner.dc(), 0, 0, SRCCOPY);
+        return;
+    }
+    SetStretchBltMode(paint.dc(), HALFTONE);
+    SetBrushOrgEx(paint.dc(), 0, 0, nullptr);
+    StretchBlt(paint.dc(), 0, 0, width, height, banner.dc(), 0, 0, kBannerDesignSize.cx,
+               kBannerDesignSize.cy, SRCCOPY);
+}
+
+LRESULT Form1::OnControlColor(HDC dc, HWND control) {
+    if (control == Control(IDC_TEXT1)) {
+        SetTextColor(dc, kHelpTextColor);
+        SetBkColor(dc, kBlack);
+    }
+    // Buttons too: the corners around a themed button show the window's black.
+    return reinterpret_cast<LRESULT>(helpBackground_.get());
+}
+
+bool Form1::OnCommand(int id, int notification) {
+    // Enter: the dialog manager reports it as IDOK; it presses the button that has focus.
+    if (id == IDOK) {
+        OnEnterKey();
+        return true;
+    }
+    if (notification != BN_CLICKED) return false;
+    struct Route {
+        int id;
+        void (Form1::*click)();
+    };
+    static constexpr Route kRoutes[] = {
+        {IDC_COMMAND1, &Form1::Command1_Click}, {IDC_COMMAND2, &Form1::Command2_Click},
+        {IDC_COMMAND3, &Form1::Command3_Click}, {IDC_COMMAND4, &Form1::Command4_Click},
+        {IDC_COMMAND5, &Form1::Command5_Click},
+    };
+    for (const Route& route : kRoutes) {
+        if (route.id == id) {
+            (this->*route.click)();
+            return true;
+        }
+    }
+    return false;
+}
+
+// A plain window does not remember which control had focus when it is switched away from.
+void Form1::OnActivate(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) focusWhenInactive_ = focus;
+        return;
+    }
+    SetFocus(focusWhenInactive_ != nullptr ? focusWhenInactive_ : Control(IDC_TEXT1));
+}
+
+void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyLayout(dpi, {suggested.left, suggested.top});
+}
+
+void Form1::OnDestroy() { PostQuitMessage(0); }
+
+void Form1::Command1_Click() { InstallAndConfirm(0); }
+void Form1::Command2_Click() { InstallAndConfirm(1); }
+void Form1::Command3_Click() { InstallAndConfirm(2); }
+void Form1::Command4_Click() { ShowInfoMessage(window_, AboutText); }
+void Form1::Command5_Click() { DestroyWindow(window_); }
+
+void Form1::OnEnterKey() {
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != window_) return;
+    const int id = GetDlgCtrlID(focus);
+    if (id >= IDC_COMMAND1 && id <= IDC_COMMAND5) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+void Form1::InstallAndConfirm(std::size_t presetIndex) {
+    const CameraPreset& preset = ThePresetTable()[presetIndex];
+    const InstallResult result = InstallPreset(preset);
+    if (!result.succeeded()) {
+        ShowInstallError(window_, preset, result);
+        return;
+    }
+    MessageText confirmation;
+    confirmation << preset.confirmation;
+    ShowInfoMessage(window_, confirmation.c_str());
+}
+
+}  // namespace zvk

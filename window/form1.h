@@ -1,0 +1,52 @@
+// Form1, the program's one window: the banner, the help text and the five buttons.
+#pragma once
+
+#include "gdi_object.h"
+#include "layout.h"
+
+#include <cstddef>
+#include <windows.h>
+
+namespace zvk {
+
+class Form1 {
+public:
+    // Creates the window, laid out for its monitor, shown, with focus in the help text.
+    bool Create(HINSTANCE instance, int showCommand);
+    HWND window() const { return window_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Messages.
+    bool OnCreate();
+    void OnPaint();
+    LRESULT OnControlColor(HDC dc, HWND control);
+    bool OnCommand(int id, int notification);
+    void OnActivate(bool active);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnDestroy();
+
+    // Buttons.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void OnEnterKey();
+
+    void InstallAndConfirm(std::size_t presetIndex);
+    void ApplyLayout(UINT dpi, POINT topLeft);
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
+
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    UINT dpi_ = 96;
+    HWND focusWhenInactive_ = nullptr;
+    GdiObject<HFONT> helpFont_;
+    GdiObject<HFONT> buttonFont_;
+    GdiObject<HBRUSH> helpBackground_;
+    GdiObject<HBITMAP> banner_;
+};
+
+}  // namespace zvk

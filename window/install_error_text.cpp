@@ -1,0 +1,73 @@
+#include "install_error_text.h"
+
+namespace zvk {
+namespace {
+
+std::wstring_view StepDescription(ReplaceStep step) {
+    switch (step) {
+        case ReplaceStep::CheckTarget: return L"checking the camera file";
+        case ReplaceStep::CreateTemporary: return L"creating Cars\\Cameras.ini.tmp";
+        case ReplaceStep::Write: return L"writing the new camera file";
+        case ReplaceStep::Flush: return L"saving the new camera file to disk";
+        case ReplaceStep::Close: return L"closing the new camera file";
+        case ReplaceStep::Replace: return L"putting the new camera file in place";
+        case ReplaceStep::None: break;
+    }
+    return L"installing";
+}
+
+}  // namespace
+
+void AppendSystemReason(MessageText& text, DWORD osError) {
+    wchar_t reason[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, osError, 0, reason, DWORD(sizeof reason / sizeof *reason),
+                                  nullptr);
+    while (length > 0 && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n' ||
+                          reason[length - 1] == L' '))
+        --length;
+    if (length == 0) {
+        text << L"Windows error " << static_cast<unsigned long>(osError) << L".";
+        return;
+    }
+    text << std::wstring_view(reason, length);
+}
+
+std::wstring_view AdviceFor(DWORD osError) {
+    switch (osError) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_INVALID_NAME:
+            return L"Copy this program into the ZVK DM2 game folder, the one that holds the "
+                   L"Cars folder, and start it from there.";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return L"Close the game, or whatever program has Cameras.ini open, then try again.";
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return L"Remove the read-only mark from Cars\\Cameras.ini (Properties in Explorer), "
+                   L"or start this program as administrator, then try again.";
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return L"Free some space on the game's disk, then try again.";
+        default:
+            return L"Check that the game folder can be written to, then try again.";
+    }
+}
+
+MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result) {
+    MessageText text;
+    text << preset.caption << L" was not installed.\r\n\r\n"
+         << L"File: " << kCameraFileShownAs << L"\r\n"
+         << L"Reason: ";
+    AppendSystemReason(text, result.osError);
+    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while "
+         << StepDescription(result.failedStep) << L")\r\n\r\n"
+         << AdviceFor(result.osError) << L"\r\n\r\n"
+         << L"The camera file was left as it was.";
+    return text;
+}
+
+}  // namespace zvk

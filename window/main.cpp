@@ -1,0 +1,26 @@
+// ZVK Camera Mode: replaces the game's camera file with one of three presets.
+#include "dpi.h"
+#include "form1.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // A missing Cars folder or a removed disk is the program's to report, not a system pop-up's.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    zvk::EnableBestDpiAwareness();
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    zvk::Form1 form;
+    if (!form.Create(instance, showCommand)) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab move between the controls, as in a dialog.
+        if (form.window() != nullptr && IsDialogMessageW(form.window(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

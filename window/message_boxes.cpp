@@ -1,0 +1,16 @@
+#include "message_boxes.h"
+
+#include "install_error_text.h"
+
+namespace zvk {
+
+void ShowInfoMessage(HWND owner, const wchar_t* prompt) {
+    MessageBoxW(owner, prompt, L"Message", MB_OK | MB_ICONINFORMATION);
+}
+
+void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result) {
+    const MessageText text = InstallErrorText(preset, result);
+    MessageBoxW(owner, text.c_str(), L"ZVK Camera Mode", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace zvk

@@ -1,0 +1,16 @@
+// The program's two kinds of message box, both modal and owned by the window.
+#pragma once
+
+#include "install_preset.h"
+
+#include <windows.h>
+
+namespace zvk {
+
+// The information box of the confirmations and the about text: title "Message", one OK.
+void ShowInfoMessage(HWND owner, const wchar_t* prompt);
+
+// The error box of a failed install; the program goes on running after it.
+void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result);
+
+}  // namespace zvk
