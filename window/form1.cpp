@@ -106,6 +106,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_COMMAND:
             if (form->OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
+        case WM_NEXTDLGCTL:
+            form->OnNextDialogControl(wParam, LOWORD(lParam) != 0);
+            return 0;
         case WM_ACTIVATE:
             form->OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
@@ -222,6 +225,17 @@ void Form1::OnActivate(bool active) {
         return;
     }
     SetFocus(focusWhenInactive_ != nullptr ? focusWhenInactive_ : Control(IDC_TEXT1));
+}
+
+// Tab and Shift+Tab, as the dialog manager reports them: from a multi-line edit, which keeps
+// the key for itself, and from IsDialogMessage on systems that route it through here (Wine).
+// A plain window has no dialog procedure to answer them, so Form1 does what one would.
+void Form1::OnNextDialogControl(WPARAM target, bool targetIsHandle) {
+    HWND next = targetIsHandle ? reinterpret_cast<HWND>(target)
+                               : GetNextDlgTabItem(window_, GetFocus(), target != 0);
+    if (next == nullptr) return;
+    SetFocus(next);
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) Edit_SetSel(next, 0, -1);
 }
 
 void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {

@@ -24,6 +24,7 @@ private:
     LRESULT OnControlColor(HDC dc, HWND control);
     bool OnCommand(int id, int notification);
     void OnActivate(bool active);
+    void OnNextDialogControl(WPARAM target, bool targetIsHandle);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();
 

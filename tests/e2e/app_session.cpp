@@ -1,0 +1,256 @@
+#include "app_session.h"
+
+#include <cstdio>
+#include <set>
+#include <vector>
+
+namespace zvk::e2e {
+
+fs::path gProgram;
+fs::path gScreenshotFolder = ".";
+
+GameFolder::GameFolder(const std::string& name, bool withCars)
+    : path_(fs::temp_directory_path() / ("zvk-e2e-" + name)) {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+    fs::create_directories(path_);
+    if (withCars) fs::create_directory(path_ / "Cars");
+}
+
+GameFolder::~GameFolder() {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(path_, ignored);
+}
+
+std::string GameFolder::tree() const {
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(path_))
+        entries.insert(fs::relative(entry.path(), path_).generic_string());
+    std::string listing;
+    for (const std::string& entry : entries) listing += entry + "\n";
+    return listing;
+}
+
+namespace {
+
+struct TopLevelSearch {
+    DWORD processId;
+    HWND owner;  // null: the main window
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<TopLevelSearch*>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
+    if (search->owner == nullptr) {
+        if (WindowText(window) != L"ZVK Camera Mode") return TRUE;
+    } else {
+        wchar_t className[32] = {};
+        GetClassNameW(window, className, 32);
+        if (std::wstring(className) != L"#32770" || GetWindow(window, GW_OWNER) != search->owner)
+            return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, HWND owner, std::chrono::milliseconds timeout) {
+    TopLevelSearch search{processId, owner, nullptr};
+    WaitUntil([&] {
+        EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeout);
+    return search.found;
+}
+
+}  // namespace
+
+AppSession::AppSession(const GameFolder& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + gProgram.wstring() + L"\"";
+    if (!CreateProcessW(gProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.path().c_str(), &startup, &process_)) {
+        std::fprintf(stderr, "could not start %ls: error %lu\n", gProgram.c_str(), GetLastError());
+        return;
+    }
+    WaitForInputIdle(process_.hProcess, 20000);
+    window_ = FindTopLevel(process_.dwProcessId, nullptr, 20s);
+}
+
+AppSession::~AppSession() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+void AppSession::click(int id) const { PostMessageW(control(id), BM_CLICK, 0, 0); }
+
+MessageBoxSeen AppSession::waitForMessageBox(std::chrono::milliseconds timeout) const {
+    MessageBoxSeen seen;
+    seen.box = FindTopLevel(process_.dwProcessId, window_, timeout);
+    if (seen.box == nullptr) return seen;
+    seen.title = WindowText(seen.box);
+    // A message box shows its text in the static control with id 0xFFFF.
+    WaitUntil([&] {
+        seen.text = WindowText(GetDlgItem(seen.box, 0xFFFF));
+        return !seen.text.empty();
+    }, 2s);
+    return seen;
+}
+
+bool AppSession::pressOk(const MessageBoxSeen& box) const {
+    PostMessageW(box.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return WaitUntil([&] { return !IsWindow(box.box) && IsWindowEnabled(window_); });
+}
+
+DWORD AppSession::waitForExit(std::chrono::milliseconds timeout) const {
+    WaitForSingleObject(process_.hProcess, DWORD(timeout.count()));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+HWND AppSession::focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+namespace {
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+void PressKey(WORD virtualKey, bool withShift) {
+    std::vector<INPUT> inputs;
+    if (withShift) inputs.push_back(KeyInput(VK_SHIFT, false));
+    inputs.push_back(KeyInput(virtualKey, false));
+    inputs.push_back(KeyInput(virtualKey, true));
+    if (withShift) inputs.push_back(KeyInput(VK_SHIFT, true));
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(150);  // let the program take it from its queue
+}
+
+void TypeText(const wchar_t* text) {
+    for (; *text != L'\0'; ++text) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wScan = *text;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = down;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        INPUT both[] = {down, up};
+        SendInput(2, both, sizeof(INPUT));
+    }
+    Sleep(150);
+}
+
+std::wstring WindowText(HWND window) {
+    // WM_GETTEXT rather than GetWindowTextW: the latter does not read another process's controls.
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()));
+    text.resize(std::size_t(copied));
+    return text;
+}
+
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+namespace {
+
+// The screen's pixels in `area` (screen coordinates), 32-bit BGRX, top row first.
+Capture CaptureScreen(const RECT& area) {
+    Capture capture;
+    capture.width = area.right - area.left;
+    capture.height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = -capture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    capture.pixels.assign(first, first + std::size_t(capture.width) * capture.height);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
+}  // namespace
+
+Capture CaptureClientArea(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return CaptureScreen(client);
+}
+
+bool SaveWindowScreenshot(HWND window, const fs::path& file, HWND box) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    if (box != nullptr) {
+        RECT boxFrame{};
+        GetWindowRect(box, &boxFrame);
+        UnionRect(&frame, &frame, &boxFrame);
+    }
+    const Capture capture = CaptureScreen(frame);
+    const int rowBytes = (capture.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = capture.width;
+    info.biHeight = capture.height;  // bottom-up
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = DWORD(rowBytes) * capture.height;
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + info.biSizeImage;
+    std::FILE* out = _wfopen(file.c_str(), L"wb");
+    if (out == nullptr) return false;
+    std::fwrite(&header, sizeof header, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::vector<unsigned char> row(std::size_t(rowBytes), 0);
+    for (int y = capture.height - 1; y >= 0; --y) {
+        for (int x = 0; x < capture.width; ++x) {
+            const DWORD pixel = capture.at(x, y);
+            row[std::size_t(x) * 3 + 0] = BYTE(pixel);
+            row[std::size_t(x) * 3 + 1] = BYTE(pixel >> 8);
+            row[std::size_t(x) * 3 + 2] = BYTE(pixel >> 16);
+        }
+        std::fwrite(row.data(), 1, row.size(), out);
+    }
+    return std::fclose(out) == 0;
+}
+
+}  // namespace zvk::e2e

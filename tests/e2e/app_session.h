@@ -1,0 +1,101 @@
+// Drives the real program from outside, as a player would: through its windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace zvk::e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Set from the command line: the program under test.
+extern fs::path gProgram;
+// Where screenshots go.
+extern fs::path gScreenshotFolder;
+
+// A fresh, empty game folder in the temp folder, removed afterwards.
+class GameFolder {
+public:
+    explicit GameFolder(const std::string& name, bool withCars = true);
+    ~GameFolder();
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+    fs::path cameraFile() const { return path_ / "Cars" / "Cameras.ini"; }
+    // Every path below the folder, relative to it, one per line.
+    std::string tree() const;
+
+private:
+    fs::path path_;
+};
+
+struct MessageBoxSeen {
+    HWND box = nullptr;
+    std::wstring title;
+    std::wstring text;
+};
+
+// One run of the program, in a game folder of its own; ended when the session ends.
+class AppSession {
+public:
+    explicit AppSession(const GameFolder& folder);
+    ~AppSession();
+    AppSession(const AppSession&) = delete;
+    AppSession& operator=(const AppSession&) = delete;
+
+    HWND window() const { return window_; }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+    DWORD threadId() const { return process_.dwThreadId; }
+
+    // Clicks a button without waiting for what it does (it may open a modal box).
+    void click(int id) const;
+    // The message box the window owns, once it is up; an empty result after the timeout.
+    MessageBoxSeen waitForMessageBox(std::chrono::milliseconds timeout = 10s) const;
+    // Presses OK and waits until the box is gone.
+    bool pressOk(const MessageBoxSeen& box) const;
+    // The process's exit code, or STILL_ACTIVE after the timeout.
+    DWORD waitForExit(std::chrono::milliseconds timeout = 10s) const;
+    // The control with keyboard focus in the program.
+    HWND focus() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+// Types keys into whatever has keyboard focus, as a keyboard would.
+void PressKey(WORD virtualKey, bool withShift = false);
+void TypeText(const wchar_t* text);
+
+// Waits until `condition` holds or `timeout` runs out; returns whether it held.
+template <class Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring WindowText(HWND window);
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
+// The window's client area as the screen shows it, 32-bit BGRX, top row first.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::basic_string<DWORD> pixels;
+    DWORD at(int x, int y) const { return pixels[std::size_t(y) * width + x] & 0xFFFFFFu; }
+};
+Capture CaptureClientArea(HWND window);
+// Saves the screen around the window (frame included) and the box it shows, as a 24-bit BMP.
+bool SaveWindowScreenshot(HWND window, const fs::path& file, HWND box = nullptr);
+
+}  // namespace zvk::e2e

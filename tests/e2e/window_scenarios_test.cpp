@@ -1,0 +1,351 @@
+// The real program under Wine, driven through its windows as a player drives it.
+#include "app_session.h"
+
+#include "camera_preset.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+namespace zvk::e2e {
+
+// CTest hands over host paths; under Wine the host's root is drive Z:.
+fs::path FromCommandLine(const char* argument) {
+    std::string path = argument;
+    if (!path.empty() && path.front() == '/') path = "Z:" + path;
+    return fs::path(path).make_preferred();
+}
+
+namespace {
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string InstalledBytes(std::size_t preset) {
+    return std::string(ThePresetTable()[preset].fileText) + "\r\n\r\n";
+}
+
+bool Contains(const std::wstring& text, const wchar_t* part) {
+    return text.find(part) != std::wstring::npos;
+}
+
+std::wstring Describe(const RECT& r) {
+    return std::to_wstring(r.left) + L", " + std::to_wstring(r.top) + L", " +
+           std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top);
+}
+
+UINT ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return UINT(dpi);
+}
+
+const wchar_t kHelpText[] =
+    L"ZEVRAKON: DUSKMARR 2\r\nVAZIVO VIVE -= 3 MODE =-\r\n\r\n"
+    L"0. Why Vazivo Vive ?\r\n  This is More Camera For ZVK DM2,\r\n  If You Didn't Like Original Cam.\r\n\r\n"
+    L"1. ZVK Mode\r\n  This Mode Is Original Mode\r\n  Created by KJ\r\n\r\n"
+    L"2. Car Mode\r\n  This Mode is Zoom on In Car\r\n  Created by Unknow\r\n\r\n"
+    L"3. Zoom Mode\r\n  This Mode is Zoom In\\out by Your speed,\r\n  If You High Speed it Will Zoom Out.\r\n"
+    L"  Created by Unknow\r\n\r\n"
+    L"4. How Install Camera\r\n  To Install Camera Copy This Exe File in\r\n  ZVK DM2 Dir & Open It.\r\n\r\n"
+    L"5. Backup\r\n  You Don't Need To Backup Files, \"ZVK Mode\"\r\n  is Original Files For Camera.\r\n\r\n"
+    L"6. e-mail\r\n";
+
+const wchar_t kAboutText[] =
+    L" ooO This Stuff Ooo\r\n\r\n This File Created For Zevrakon: Duskmarr2\r\n\r\n"
+    L" 3 Cameras Mode Created by:\r\n\r\n \r\n 1st Mode by : KJ\r\n 2st Mode by : Hmm,\r\n"
+    L" 3rd Mode by : Hmm,\r\n\r\n";
+
+struct ExpectedControl {
+    int id;
+    const wchar_t* caption;  // null: the help text
+    RECT at96;               // left, top, right, bottom
+    RECT at144;
+};
+
+const ExpectedControl kControls[] = {
+    {IDC_TEXT1, nullptr, {8, 80, 233, 241}, {12, 120, 350, 362}},
+    {IDC_COMMAND1, L"ZVK Mode", {8, 256, 81, 281}, {12, 384, 122, 422}},
+    {IDC_COMMAND2, L"Car Mode", {80, 256, 153, 281}, {120, 384, 230, 422}},
+    {IDC_COMMAND3, L"Zoom Mode", {152, 256, 233, 281}, {228, 384, 350, 422}},
+    {IDC_COMMAND4, L"About Me", {8, 280, 121, 305}, {12, 420, 182, 458}},
+    {IDC_COMMAND5, L"Exit", {120, 280, 233, 305}, {180, 420, 350, 458}},
+};
+
+// Control positions and the client size: the layout as designed, scaled for the DPI.
+void ExpectLayout(const AppSession& app, UINT dpi) {
+    RECT client{};
+    GetClientRect(app.window(), &client);
+    const SIZE expected = dpi == 144 ? SIZE{360, 479} : SIZE{240, 319};
+    EXPECT_EQ(client.right, expected.cx) << "client width at " << dpi << " DPI";
+    EXPECT_EQ(client.bottom, expected.cy) << "client height at " << dpi << " DPI";
+    for (const ExpectedControl& control : kControls) {
+        HWND handle = app.control(control.id);
+        ASSERT_NE(handle, nullptr) << "control " << control.id;
+        const RECT want = dpi == 144 ? control.at144 : control.at96;
+        const RECT seen = RectInParent(handle);
+        const int slack = dpi == 144 ? 1 : 0;  // rounding of half pixels
+        EXPECT_TRUE(std::abs(seen.left - want.left) <= slack && std::abs(seen.top - want.top) <= slack &&
+                    std::abs(seen.right - want.right) <= slack && std::abs(seen.bottom - want.bottom) <= slack)
+            << "control " << control.id << " is at " << testing::PrintToString(Describe(seen))
+            << ", expected " << testing::PrintToString(Describe(want));
+    }
+}
+
+class Scenario : public testing::Test {
+protected:
+    void startIn(const GameFolder& folder) {
+        app_.emplace(folder);
+        ASSERT_NE(app_->window(), nullptr) << "no window titled \"ZVK Camera Mode\" appeared";
+    }
+    AppSession& app() { return *app_; }
+
+    // Clicks a button and returns the box it opens, after checking the window waits for it.
+    MessageBoxSeen clickAndWaitForBox(int id) {
+        app().click(id);
+        MessageBoxSeen box = app().waitForMessageBox();
+        EXPECT_NE(box.box, nullptr) << "no message box after clicking button " << id;
+        if (box.box != nullptr) {
+            EXPECT_FALSE(IsWindowEnabled(app().window())) << "window not disabled";
+        }
+        return box;
+    }
+
+    std::optional<AppSession> app_;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
+    GameFolder folder("start");
+    startIn(folder);
+    EXPECT_EQ(WindowText(app().window()), L"ZVK Camera Mode");
+    if (ScreenDpi() == 96) ExpectLayout(app(), 96);
+
+    HWND help = app().control(IDC_TEXT1);
+    const LONG style = GetWindowLongW(help, GWL_STYLE);
+    EXPECT_TRUE(style & ES_READONLY) << "help text is editable";
+    EXPECT_TRUE(style & ES_MULTILINE);
+    EXPECT_TRUE(style & WS_VSCROLL) << "no vertical scroll bar";
+    EXPECT_FALSE(GetWindowLongW(help, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE))
+        << "sunken frame";
+
+    EXPECT_EQ(WindowText(help), kHelpText);
+
+    EXPECT_EQ(app().focus(), help) << "focus is not in the help text";
+    EXPECT_EQ(SendMessageW(help, EM_GETSEL, 0, 0), 0) << "caret not at the start, or text selected";
+    EXPECT_EQ(SendMessageW(help, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "not scrolled to the top";
+
+    // Only the help text and the five buttons, all inside the client area.
+    RECT client{};
+    GetClientRect(app().window(), &client);
+    int visible = 0;
+    for (HWND child = GetWindow(app().window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        ++visible;
+        const RECT r = RectInParent(child);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+            << "control " << GetDlgCtrlID(child) << " reaches outside the client area";
+    }
+    EXPECT_EQ(visible, 6);
+    SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-at-start.bmp");
+}
+
+TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
+    GameFolder folder("keyboard");
+    startIn(folder);
+    HWND help = app().control(IDC_TEXT1);
+    ASSERT_EQ(app().focus(), help);
+
+    TypeText(L"xyz");
+    PressKey(VK_BACK);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(WindowText(help), kHelpText) << "typing changed the help text";
+
+    const int order[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND4, IDC_COMMAND5, IDC_TEXT1};
+    for (int id : order) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(GetDlgCtrlID(app().focus()), id) << "Tab did not move to control " << id;
+    }
+    PressKey(VK_TAB, true);
+    EXPECT_EQ(GetDlgCtrlID(app().focus()), IDC_COMMAND5) << "Shift+Tab did not go back to Exit";
+    // Escape has nothing to cancel; the window stays.
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(app().waitForExit(300ms), STILL_ACTIVE) << "Escape ended the program";
+    EXPECT_TRUE(IsWindow(app().window()));
+}
+
+TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
+    GameFolder folder("install");
+    std::ofstream(folder.cameraFile(), std::ios::binary) << std::string(9000, 'x');
+    startIn(folder);
+    const int buttons[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND2};
+    const std::size_t presets[] = {0, 1, 2, 1};
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const CameraPreset& preset = ThePresetTable()[presets[i]];
+        SCOPED_TRACE(std::string(preset.caption));
+        const MessageBoxSeen box = clickAndWaitForBox(buttons[i]);
+        ASSERT_NE(box.box, nullptr);
+        EXPECT_EQ(box.title, L"Message");
+        EXPECT_EQ(box.text, std::wstring(preset.confirmation.begin(), preset.confirmation.end()));
+        // The confirmation comes only once the file is complete.
+        EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(presets[i]));
+        if (i == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
+        ASSERT_TRUE(app().pressOk(box)) << "the box did not close, or the window stayed disabled";
+    }
+    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
+}
+
+TEST_F(Scenario, AboutShowsTheSameBoxEveryTimeAndWritesNothing) {
+    GameFolder folder("about");
+    startIn(folder);
+    for (int press = 0; press < 3; ++press) {
+        const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND4);
+        ASSERT_NE(box.box, nullptr);
+        EXPECT_EQ(box.title, L"Message");
+        EXPECT_EQ(box.text, kAboutText);
+        ASSERT_TRUE(app().pressOk(box));
+    }
+    EXPECT_EQ(folder.tree(), "Cars\n");
+}
+
+TEST_F(Scenario, ExitAndTheCloseControlEndTheProgramWithCodeZero) {
+    {
+        GameFolder folder("exit");
+        startIn(folder);
+        const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
+        ASSERT_NE(box.box, nullptr);
+        ASSERT_TRUE(app().pressOk(box));
+        app().click(IDC_COMMAND5);
+        EXPECT_EQ(app().waitForExit(), 0u) << "Exit";
+        EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(2));
+    }
+    {
+        GameFolder folder("close");
+        startIn(folder);
+        PostMessageW(app().window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(app().waitForExit(), 0u) << "the close control";
+        EXPECT_EQ(folder.tree(), "Cars\n");
+    }
+}
+
+TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
+    // Started outside the game folder: nothing is created, and the window goes on answering.
+    {
+        GameFolder folder("no-cars", false);
+        startIn(folder);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND1);
+            ASSERT_NE(box.box, nullptr);
+            EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini")) << testing::PrintToString(box.text);
+            EXPECT_TRUE(Contains(box.text, L"game folder")) << "no advice: " << testing::PrintToString(box.text);
+            EXPECT_FALSE(Contains(box.text, L"Done!"));
+            ASSERT_TRUE(app().pressOk(box));
+        }
+        EXPECT_EQ(folder.tree(), "");
+    }
+    // Read-only, then held open without sharing: refused, unchanged; fine once released.
+    const std::string old = "[master]\r\n; the player's own\r\n";
+    GameFolder folder("locked");
+    std::ofstream(folder.cameraFile(), std::ios::binary) << old;
+    startIn(folder);
+
+    SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_READONLY);
+    MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini") && Contains(box.text, L"read-only"))
+        << testing::PrintToString(box.text);
+    ASSERT_TRUE(app().pressOk(box));
+    EXPECT_EQ(ReadBytes(folder.cameraFile()), old);
+    SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    HANDLE holder = CreateFileW(folder.cameraFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    box = clickAndWaitForBox(IDC_COMMAND2);
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini") && Contains(box.text, L"Close the game"))
+        << testing::PrintToString(box.text);
+    ASSERT_TRUE(app().pressOk(box));
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(folder.cameraFile()), old);
+    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
+
+    box = clickAndWaitForBox(IDC_COMMAND2);
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_EQ(box.text, L"Car Mode. Done!");
+    ASSERT_TRUE(app().pressOk(box));
+    EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(1));
+}
+
+TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
+    GameFolder folder("pixels");
+    startIn(folder);
+    Sleep(300);  // let the first paint reach the screen
+    const Capture capture = CaptureClientArea(app().window());
+    ASSERT_GT(capture.width, 0);
+    const UINT dpi = ScreenDpi();
+    const RECT banner = {0, 0, MulDiv(241, int(dpi), 96), MulDiv(77, int(dpi), 96)};
+    std::vector<RECT> controls;
+    for (const ExpectedControl& control : kControls) controls.push_back(RectInParent(app().control(control.id)));
+
+    int bannerColoured = 0;
+    int strayPixels = 0;
+    POINT firstStray{-1, -1};
+    for (int y = 0; y < capture.height; ++y) {
+        for (int x = 0; x < capture.width; ++x) {
+            const POINT p{x, y};
+            const bool black = capture.at(x, y) == 0;
+            if (PtInRect(&banner, p)) {
+                bannerColoured += black ? 0 : 1;
+                continue;
+            }
+            bool inControl = false;
+            for (const RECT& r : controls) inControl = inControl || PtInRect(&r, p);
+            if (!inControl && !black && strayPixels++ == 0) firstStray = p;
+        }
+    }
+    EXPECT_EQ(strayPixels, 0) << "non-black background, first at " << firstStray.x << ", " << firstStray.y;
+    EXPECT_GT(bannerColoured, 500) << "the banner band is (nearly) all black";
+
+    // The help text's frame is flat: one line of one colour, then the black inside at once.
+    const RECT help = controls[0];
+    const DWORD frame = capture.at(help.left, help.top + 4);
+    EXPECT_NE(frame, 0u) << "no frame around the help text";
+    for (int y = help.top + 2; y < help.bottom - 2; ++y) {
+        ASSERT_EQ(capture.at(help.left, y), frame) << "frame not one colour at y " << y;
+        ASSERT_EQ(capture.at(help.left + 1, y), 0u) << "frame thicker than a pixel at y " << y;
+    }
+}
+
+// Run in a Wine prefix set to 144 DPI: the whole layout grows by half.
+TEST_F(Scenario, ScalingFollowsTheDpi) {
+    if (ScreenDpi() != 144) GTEST_SKIP() << "the display is at " << ScreenDpi() << " DPI, not 144";
+    GameFolder folder("scaling");
+    startIn(folder);
+    ExpectLayout(app(), 144);
+}
+
+}  // namespace
+}  // namespace zvk::e2e
+
+int main(int argc, char** argv) {
+    SetProcessDPIAware();  // see the real pixels, as the program does
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s path\\to\\ZvkCameraMode.exe [screenshot folder]\n", argv[0]);
+        return 2;
+    }
+    zvk::e2e::gProgram = zvk::e2e::FromCommandLine(argv[1]);
+    if (argc > 2) zvk::e2e::gScreenshotFolder = zvk::e2e::FromCommandLine(argv[2]);
+    return RUN_ALL_TESTS();
+}
