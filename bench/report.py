@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Builds the benchmarks, runs them side by side and prints the footprint and speed table."""
+import json
+import os
+import statistics
+import subprocess
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+BUILD = ROOT / "build"
+RUNS = int(os.environ.get("ZVK_BENCH_RUNS", "15"))
+TARGETS = {"startup": 1.15, "memory": 1.2, "install": 1.1}
+
+
+def run(*command, **options):
+    return subprocess.run(command, check=True, text=True, **options)
+
+
+def build(name, *settings):
+    folder = BUILD / name
+    run("cmake", "-S", str(ROOT), "-B", str(folder), "-DZVK_BUILD_BENCH=ON", "-DZVK_BUILD_TESTS=OFF",
+        *settings, stdout=subprocess.DEVNULL)
+    run("cmake", "--build", str(folder), "-j", str(os.cpu_count() or 2), stdout=subprocess.DEVNULL)
+    return folder
+
+
+def startup_and_memory(win64):
+    game = BUILD / "bench-game"
+    (game / "Cars").mkdir(parents=True, exist_ok=True)
+    program = win64 / "window" / "ZvkCameraMode.exe"
+    bare = win64 / "bench" / "bare_window.exe"
+    probe = win64 / "bench" / "startup_probe.exe"
+    # One warm-up pair so that neither pays for a cold Wine prefix or a cold disk cache.
+    command = [str(ROOT / "tools" / "with-display"), str(ROOT / "tools" / "wine-run"), str(probe)]
+    run(*command, "1", str(program), str(bare), str(game), stdout=subprocess.DEVNULL)
+    output = run(*command, str(RUNS), str(program), str(bare), str(game), stdout=subprocess.PIPE).stdout
+    times, peaks = {"program": [], "bare": []}, {"program": [], "bare": []}
+    for line in output.splitlines():
+        name, milliseconds, peak = line.split()
+        times[name].append(float(milliseconds))
+        peaks[name].append(int(peak))
+    return ({name: statistics.median(values) for name, values in times.items()},
+            {name: statistics.median(values) for name, values in peaks.items()})
+
+
+def install(native):
+    output = run(str(native / "bench" / "install_bench"), "--benchmark_format=json",
+                 "--benchmark_enable_random_interleaving=true", stdout=subprocess.PIPE,
+                 cwd=str(native)).stdout
+    medians = {}
+    for entry in json.loads(output)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            unit = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[entry["time_unit"]]
+            medians[entry["run_name"]] = entry["real_time"] * unit
+    return medians["InstallPresetCall/iterations:200/repeats:9/real_time"], \
+        medians["PlainSystemCalls/iterations:200/repeats:9/real_time"]
+
+
+def shipping_exe(win32):
+    exe = win32 / "window" / "ZvkCameraMode.exe"
+    result = subprocess.run([sys.executable, str(ROOT / "tests" / "check_exe.py"), str(exe),
+                             str(ROOT / "tests" / "xp_sp3_imports.txt")], text=True, stdout=subprocess.PIPE)
+    return exe.stat().st_size, result.stdout, result.returncode == 0
+
+
+def verdict(ratio, target):
+    return f"{ratio:.2f} (target <= {target}: {'met' if ratio <= target else 'MISSED'})"
+
+
+def main():
+    native = build("bench-native", "-DCMAKE_BUILD_TYPE=Release")
+    win64 = build("bench-win64", "-DCMAKE_BUILD_TYPE=MinSizeRel",
+                  f"-DCMAKE_TOOLCHAIN_FILE={ROOT / 'cmake' / 'mingw-x86_64.cmake'}")
+    win32 = build("bench-win32", "-DCMAKE_BUILD_TYPE=MinSizeRel",
+                  f"-DCMAKE_TOOLCHAIN_FILE={ROOT / 'cmake' / 'mingw-i686.cmake'}")
+
+    times, peaks = startup_and_memory(win64)
+    ours_us, floor_us = install(native)
+    size, imports, rules_hold = shipping_exe(win32)
+
+    print()
+    print(f"Footprint and speed (medians; start-up and memory over {RUNS} alternating runs under Wine,")
+    print("install over 9 repetitions of 200 installs, natively)")
+    print()
+    print("| measure | ZVK Camera Mode | floor | ratio |")
+    print("|---|---|---|---|")
+    print(f"| start-up to shown and idle | {times['program']:.1f} ms | {times['bare']:.1f} ms (bare window) "
+          f"| {verdict(times['program'] / times['bare'], TARGETS['startup'])} |")
+    print(f"| peak working set | {peaks['program'] / 1024:.0f} KiB | {peaks['bare'] / 1024:.0f} KiB (bare window) "
+          f"| {verdict(peaks['program'] / peaks['bare'], TARGETS['memory'])} |")
+    print(f"| install (write, flush, replace) | {ours_us:.1f} us | {floor_us:.1f} us (plain system calls) "
+          f"| {verdict(ours_us / floor_us, TARGETS['install'])} |")
+    print(f"| shipping exe | {size} bytes | 163840 bytes (budget) | "
+          f"{'rules hold' if rules_hold else 'RULES BROKEN'} |")
+    print()
+    print("Imports of the shipping exe:")
+    print("\n".join(line for line in imports.splitlines() if line.startswith("  ") or "FAILED" in line))
+
+
+if __name__ == "__main__":
+    main()
