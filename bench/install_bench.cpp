@@ -57,8 +57,8 @@ void PlainSystemCalls(benchmark::State& state) {
     }
 }
 
-BENCHMARK(InstallPresetCall)->Iterations(200)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
-BENCHMARK(PlainSystemCalls)->Iterations(200)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(InstallPresetCall)->Iterations(200)->Repetitions(25)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(PlainSystemCalls)->Iterations(200)->Repetitions(25)->ReportAggregatesOnly(true)->UseRealTime();
 
 }  // namespace
 

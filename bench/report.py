@@ -53,8 +53,8 @@ def install(native):
         if entry.get("aggregate_name") == "median":
             unit = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[entry["time_unit"]]
             medians[entry["run_name"]] = entry["real_time"] * unit
-    return medians["InstallPresetCall/iterations:200/repeats:9/real_time"], \
-        medians["PlainSystemCalls/iterations:200/repeats:9/real_time"]
+    return medians["InstallPresetCall/iterations:200/repeats:25/real_time"], \
+        medians["PlainSystemCalls/iterations:200/repeats:25/real_time"]
 
 
 def shipping_exe(win32):
@@ -81,7 +81,7 @@ def main():
 
     print()
     print(f"Footprint and speed (medians; start-up and memory over {RUNS} alternating runs under Wine,")
-    print("install over 9 repetitions of 200 installs, natively)")
+    print("install over 25 repetitions of 200 installs, natively)")
     print()
     print("| measure | ZVK Camera Mode | floor | ratio |")
     print("|---|---|---|---|")

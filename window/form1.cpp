@@ -73,14 +73,15 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) return false;
 
-    // Created at a placeholder size, then laid out once its monitor, and so its DPI, is known.
+    // Laid out for the system's DPI from the start, so that nothing moves once it is shown;
+    // OnCreate lays it out again if its monitor has another DPI.
+    dpi_ = DpiOfWindow(nullptr);
+    const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi_), kWindowStyle, kWindowExStyle, dpi_);
     if (!CreateWindowExW(kWindowExStyle, kClassName, kTitle, kWindowStyle, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this))
+                         CW_USEDEFAULT, frame.right, frame.bottom, nullptr, nullptr, instance, this))
         return false;
     ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
-    HWND help = Control(IDC_TEXT1);
-    SetFocus(help);
+    SetFocus(Control(IDC_TEXT1));
     return true;
 }
 
@@ -132,25 +133,42 @@ bool Form1::OnCreate() {
     helpBackground_.reset(CreateSolidBrush(kBlack));
     for (const ControlRow& row : kForm1Controls) {
         const ControlStyle style = StyleOf(row.kind);
-        HWND control = CreateWindowExW(0, style.className, row.caption, style.style, 0, 0, 0, 0,
-                                       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+        const RECT pixels = TwipsToPixels(row.twips, dpi_);
+        HWND control = CreateWindowExW(0, style.className, row.caption, style.style, pixels.left,
+                                       pixels.top, pixels.right - pixels.left,
+                                       pixels.bottom - pixels.top, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                        instance_, nullptr);
         if (control == nullptr) return false;
     }
+    SetFonts(dpi_);
     HWND help = Control(IDC_TEXT1);
     SetWindowTextW(help, HelpText);
     Edit_SetSel(help, 0, 0);
 
-    RECT placed;
-    GetWindowRect(window_, &placed);
-    ApplyLayout(DpiOfWindow(window_), {placed.left, placed.top});
+    const UINT monitorDpi = DpiOfWindow(window_);
+    if (monitorDpi != dpi_) {
+        RECT placed;
+        GetWindowRect(window_, &placed);
+        ApplyLayout(monitorDpi, {placed.left, placed.top});
+    }
     return true;
+}
+
+// The old fonts are deleted only once no control uses them any more.
+void Form1::SetFonts(UINT dpi) {
+    GdiObject<HFONT> helpFont = CreateHelpFont(dpi);
+    GdiObject<HFONT> buttonFont = CreateButtonFont(dpi);
+    for (const ControlRow& row : kForm1Controls) {
+        const HFONT font = row.kind == ControlKind::HelpText ? helpFont.get() : buttonFont.get();
+        SendMessageW(Control(row.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    helpFont_ = std::move(helpFont);
+    buttonFont_ = std::move(buttonFont);
 }
 
 void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
     dpi_ = dpi;
-    helpFont_ = CreateHelpFont(dpi);
-    buttonFont_ = CreateButtonFont(dpi);
     const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
     SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, frame.right, frame.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -159,10 +177,9 @@ void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
         const RECT pixels = TwipsToPixels(row.twips, dpi);
         SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
                      pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = row.kind == ControlKind::HelpText ? helpFont_.get() : buttonFont_.get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    InvalidateRect(window_, nullptr, TRUE);
+    SetFonts(dpi);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form1::OnPaint() {

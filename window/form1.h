@@ -37,6 +37,7 @@ private:
     void OnEnterKey();
 
     void InstallAndConfirm(std::size_t presetIndex);
+    void SetFonts(UINT dpi);
     void ApplyLayout(UINT dpi, POINT topLeft);
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
