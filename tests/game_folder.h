@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-namespace zvk::testing {
+namespace zvk::test_support {
 
 namespace fs = std::filesystem;
 
@@ -20,6 +20,18 @@ inline std::string ReadBytes(const fs::path& path) {
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Whether `path` holds exactly `expected`; if not, says how it differs instead of dumping both.
+inline ::testing::AssertionResult HoldsBytes(const fs::path& path, const std::string& expected) {
+    const std::string actual = ReadBytes(path);
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+    return ::testing::AssertionFailure()
+           << path.generic_string() << " holds " << actual.size() << " bytes, expected "
+           << expected.size() << "; they differ from byte " << at << " on: \""
+           << actual.substr(at, 24) << "\" instead of \"" << expected.substr(at, 24) << "\"";
 }
 
 // Every path below `root`, relative to it: what a step left behind, anywhere.
@@ -60,4 +72,4 @@ private:
     fs::path previous_;
 };
 
-}  // namespace zvk::testing
+}  // namespace zvk::test_support

@@ -23,10 +23,11 @@ void PrintTo(ReplaceStep step, std::ostream* out) {
 
 namespace {
 
-using testing::GameFolderTest;
-using testing::ReadBytes;
-using testing::Tree;
-using testing::WriteBytes;
+using test_support::GameFolderTest;
+using test_support::HoldsBytes;
+using test_support::ReadBytes;
+using test_support::Tree;
+using test_support::WriteBytes;
 namespace fs = std::filesystem;
 
 const fs::path kCameraFile = fs::path("Cars") / "Cameras.ini";
@@ -57,7 +58,7 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
                                         << result.osError;
         const std::string written = ReadBytes(kCameraFile);
         EXPECT_EQ(written.size(), expectedSizes[i]);
-        EXPECT_EQ(written, InstalledBytes(preset));
+        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(preset)));
         EXPECT_EQ(written.substr(written.size() - 6), "\r\n\r\n\r\n");
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     }
@@ -84,7 +85,7 @@ TEST_F(InstallPresetTest, ReplacesWhatWasThereWithNothingLeftOver) {
         SCOPED_TRACE(c.name);
         WriteBytes(kCameraFile, c.before);
         for (int index : c.installs) ASSERT_TRUE(InstallPreset(presets[index]).succeeded());
-        EXPECT_EQ(ReadBytes(kCameraFile), InstalledBytes(presets[c.installs.back()]));
+        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(presets[c.installs.back()])));
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     }
 }
@@ -96,7 +97,7 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
 
     ASSERT_TRUE(InstallPreset(ThePresetTable()[2]).succeeded());
 
-    EXPECT_EQ(ReadBytes(kCameraFile), InstalledBytes(ThePresetTable()[2]));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[2])));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 }
 
@@ -158,7 +159,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
         EXPECT_NE(result.osError, 0u);
         EXPECT_EQ(Tree("."), before);
         if (fs::is_regular_file(kCameraFile)) {
-            EXPECT_EQ(ReadBytes(kCameraFile), oldBytes);
+            EXPECT_TRUE(HoldsBytes(kCameraFile, oldBytes));
         }
         EXPECT_EQ(fs::status(kCameraFile).permissions(), oldStatus.permissions());
         if (fs::exists(kCameraFile))
@@ -179,11 +180,11 @@ TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
 
     EXPECT_FALSE(whileHeld.succeeded());
     EXPECT_EQ(whileHeld.osError, std::uint32_t(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(ReadBytes(kCameraFile), kOldContent);
+    EXPECT_TRUE(HoldsBytes(kCameraFile, kOldContent));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 
     ASSERT_TRUE(InstallPreset(ThePresetTable()[0]).succeeded());
-    EXPECT_EQ(ReadBytes(kCameraFile), InstalledBytes(ThePresetTable()[0]));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])));
 }
 #endif
 

@@ -1,7 +1,8 @@
 #include "app_session.h"
 
+#include "game_folder.h"
+
 #include <cstdio>
-#include <set>
 #include <vector>
 
 namespace zvk::e2e {
@@ -25,11 +26,8 @@ GameFolder::~GameFolder() {
 }
 
 std::string GameFolder::tree() const {
-    std::set<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(path_))
-        entries.insert(fs::relative(entry.path(), path_).generic_string());
     std::string listing;
-    for (const std::string& entry : entries) listing += entry + "\n";
+    for (const std::string& entry : test_support::Tree(path_)) listing += entry + "\n";
     return listing;
 }
 

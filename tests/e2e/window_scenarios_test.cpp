@@ -1,5 +1,6 @@
 // The real program under Wine, driven through its windows as a player drives it.
 #include "app_session.h"
+#include "game_folder.h"
 
 #include "camera_preset.h"
 #include "resource.h"
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -24,10 +24,9 @@ fs::path FromCommandLine(const char* argument) {
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::HoldsBytes;
+
+constexpr const char* kBoxStuck = "the box did not close after OK, or the window stayed disabled";
 
 std::string InstalledBytes(std::size_t preset) {
     return std::string(ThePresetTable()[preset].fileText) + "\r\n\r\n";
@@ -198,9 +197,9 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
         EXPECT_EQ(box.title, L"Message");
         EXPECT_EQ(box.text, std::wstring(preset.confirmation.begin(), preset.confirmation.end()));
         // The confirmation comes only once the file is complete.
-        EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(presets[i]));
+        EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(presets[i])));
         if (i == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
-        ASSERT_TRUE(app().pressOk(box)) << "the box did not close, or the window stayed disabled";
+        ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
     EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
 }
@@ -213,7 +212,7 @@ TEST_F(Scenario, AboutShowsTheSameBoxEveryTimeAndWritesNothing) {
         ASSERT_NE(box.box, nullptr);
         EXPECT_EQ(box.title, L"Message");
         EXPECT_EQ(box.text, kAboutText);
-        ASSERT_TRUE(app().pressOk(box));
+        ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
     EXPECT_EQ(folder.tree(), "Cars\n");
 }
@@ -224,16 +223,16 @@ TEST_F(Scenario, ExitAndTheCloseControlEndTheProgramWithCodeZero) {
         startIn(folder);
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
         ASSERT_NE(box.box, nullptr);
-        ASSERT_TRUE(app().pressOk(box));
+        ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         app().click(IDC_COMMAND5);
-        EXPECT_EQ(app().waitForExit(), 0u) << "Exit";
-        EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(2));
+        EXPECT_EQ(app().waitForExit(), 0u) << "exit code after Exit";
+        EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(2)));
     }
     {
         GameFolder folder("close");
         startIn(folder);
         PostMessageW(app().window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_EQ(app().waitForExit(), 0u) << "the close control";
+        EXPECT_EQ(app().waitForExit(), 0u) << "exit code after the close control";
         EXPECT_EQ(folder.tree(), "Cars\n");
     }
 }
@@ -249,7 +248,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
             EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini")) << testing::PrintToString(box.text);
             EXPECT_TRUE(Contains(box.text, L"game folder")) << "no advice: " << testing::PrintToString(box.text);
             EXPECT_FALSE(Contains(box.text, L"Done!"));
-            ASSERT_TRUE(app().pressOk(box));
+            ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         }
         EXPECT_EQ(folder.tree(), "");
     }
@@ -264,8 +263,8 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     ASSERT_NE(box.box, nullptr);
     EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini") && Contains(box.text, L"read-only"))
         << testing::PrintToString(box.text);
-    ASSERT_TRUE(app().pressOk(box));
-    EXPECT_EQ(ReadBytes(folder.cameraFile()), old);
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_NORMAL);
 
     HANDLE holder = CreateFileW(folder.cameraFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -275,16 +274,16 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     ASSERT_NE(box.box, nullptr);
     EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini") && Contains(box.text, L"Close the game"))
         << testing::PrintToString(box.text);
-    ASSERT_TRUE(app().pressOk(box));
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     CloseHandle(holder);
-    EXPECT_EQ(ReadBytes(folder.cameraFile()), old);
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
     EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
 
     box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
     EXPECT_EQ(box.text, L"Car Mode. Done!");
-    ASSERT_TRUE(app().pressOk(box));
-    EXPECT_EQ(ReadBytes(folder.cameraFile()), InstalledBytes(1));
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(1)));
 }
 
 TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
