@@ -177,6 +177,14 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     }
     PressKey(VK_TAB, true);
     EXPECT_EQ(GetDlgCtrlID(app().focus()), IDC_COMMAND5) << "Shift+Tab did not go back to Exit";
+    PressKey(VK_TAB, true);
+    ASSERT_EQ(GetDlgCtrlID(app().focus()), IDC_COMMAND4) << "Shift+Tab did not go back to About Me";
+    // Enter presses the button that has focus.
+    PressKey(VK_RETURN);
+    const MessageBoxSeen box = app().waitForMessageBox(3s);
+    ASSERT_NE(box.box, nullptr) << "Enter on About Me showed no box";
+    EXPECT_EQ(box.text, kAboutText);
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     // Escape has nothing to cancel; the window stays.
     PressKey(VK_ESCAPE);
     EXPECT_EQ(app().waitForExit(300ms), STILL_ACTIVE) << "Escape ended the program";
