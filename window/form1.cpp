@@ -210,11 +210,6 @@ LRESULT Form1::OnControlColor(HDC dc, HWND control) {
 }
 
 bool Form1::OnCommand(int id, int notification) {
-    // Enter: the dialog manager reports it as IDOK; it presses the button that has focus.
-    if (id == IDOK) {
-        OnEnterKey();
-        return true;
-    }
     if (notification != BN_CLICKED) return false;
     struct Route {
         int id;
@@ -266,13 +261,6 @@ void Form1::Command2_Click() { InstallAndConfirm(1); }
 void Form1::Command3_Click() { InstallAndConfirm(2); }
 void Form1::Command4_Click() { ShowInfoMessage(window_, AboutText); }
 void Form1::Command5_Click() { DestroyWindow(window_); }
-
-void Form1::OnEnterKey() {
-    HWND focus = GetFocus();
-    if (focus == nullptr || GetParent(focus) != window_) return;
-    const int id = GetDlgCtrlID(focus);
-    if (id >= IDC_COMMAND1 && id <= IDC_COMMAND5) SendMessageW(focus, BM_CLICK, 0, 0);
-}
 
 void Form1::InstallAndConfirm(std::size_t presetIndex) {
     const CameraPreset& preset = ThePresetTable()[presetIndex];

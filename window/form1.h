@@ -34,7 +34,6 @@ private:
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
-    void OnEnterKey();
 
     void InstallAndConfirm(std::size_t presetIndex);
     void SetFonts(UINT dpi);

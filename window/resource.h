@@ -10,7 +10,7 @@
 #define IDB_BANNER 101
 
 // Control ids stay clear of IDOK (1) and IDCANCEL (2), which the dialog manager sends for
-// Enter and Escape.
+// Enter and Escape: neither key may press a button that has no focus.
 #define IDC_TEXT1 1001
 #define IDC_COMMAND1 1011
 #define IDC_COMMAND2 1012
