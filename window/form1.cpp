@@ -100,6 +100,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_PAINT:
             form->OnPaint();
             return 0;
+        case WM_PRINTCLIENT:  // PrintWindow, and animations that draw the window off-screen
+            form->DrawBanner(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_CTLCOLORSTATIC:  // a read-only edit asks this one
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
@@ -130,7 +133,6 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 bool Form1::OnCreate() {
     banner_.reset(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    helpBackground_.reset(CreateSolidBrush(kBlack));
     for (const ControlRow& row : kForm1Controls) {
         const ControlStyle style = StyleOf(row.kind);
         const RECT pixels = TwipsToPixels(row.twips, dpi_);
@@ -184,19 +186,24 @@ void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
 
 void Form1::OnPaint() {
     PaintScope paint(window_);
+    DrawBanner(paint.dc());
+}
+
+// The banner sits at the top-left corner: at its natural size at 96 DPI, scaled with the
+// layout elsewhere. The background around it is the window class's black brush.
+void Form1::DrawBanner(HDC dc) const {
     if (banner_.get() == nullptr) return;
-    MemoryDcWith banner(paint.dc(), banner_.get());
+    MemoryDcWith banner(dc, banner_.get());
     if (banner.dc() == nullptr) return;
-    // Drawn at its natural size at 96 DPI, scaled with the rest of the layout elsewhere.
     const int width = MulDiv(kBannerDesignSize.cx, int(dpi_), int(kDesignDpi));
     const int height = MulDiv(kBannerDesignSize.cy, int(dpi_), int(kDesignDpi));
     if (dpi_ == kDesignDpi) {
-        BitBlt(paint.dc(), 0, 0, width, height, banner.dc(), 0, 0, SRCCOPY);
+        BitBlt(dc, 0, 0, width, height, banner.dc(), 0, 0, SRCCOPY);
         return;
     }
-    SetStretchBltMode(paint.dc(), HALFTONE);
-    SetBrushOrgEx(paint.dc(), 0, 0, nullptr);
-    StretchBlt(paint.dc(), 0, 0, width, height, banner.dc(), 0, 0, kBannerDesignSize.cx,
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, width, height, banner.dc(), 0, 0, kBannerDesignSize.cx,
                kBannerDesignSize.cy, SRCCOPY);
 }
 
@@ -206,7 +213,7 @@ LRESULT Form1::OnControlColor(HDC dc, HWND control) {
         SetBkColor(dc, kBlack);
     }
     // Buttons too: the corners around a themed button show the window's black.
-    return reinterpret_cast<LRESULT>(helpBackground_.get());
+    return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
 }
 
 bool Form1::OnCommand(int id, int notification) {

@@ -21,6 +21,7 @@ private:
     // Messages.
     bool OnCreate();
     void OnPaint();
+    void DrawBanner(HDC dc) const;
     LRESULT OnControlColor(HDC dc, HWND control);
     bool OnCommand(int id, int notification);
     void OnActivate(bool active);
@@ -46,7 +47,6 @@ private:
     HWND focusWhenInactive_ = nullptr;
     GdiObject<HFONT> helpFont_;
     GdiObject<HFONT> buttonFont_;
-    GdiObject<HBRUSH> helpBackground_;
     GdiObject<HBITMAP> banner_;
 };
 
