@@ -114,7 +114,10 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             form->OnNextDialogControl(wParam, LOWORD(lParam) != 0);
             return 0;
         case WM_ACTIVATE:
-            form->OnActivate(LOWORD(wParam) != WA_INACTIVE);
+            if (LOWORD(wParam) == WA_INACTIVE) form->OnDeactivate();
+            break;  // on activation DefWindowProc focuses the window, and OnSetFocus passes it on
+        case WM_SETFOCUS:
+            form->OnSetFocus();
             return 0;
         case WM_DPICHANGED:
             form->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -236,13 +239,14 @@ bool Form1::OnCommand(int id, int notification) {
     return false;
 }
 
-// A plain window does not remember which control had focus when it is switched away from.
-void Form1::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) focusWhenInactive_ = focus;
-        return;
-    }
+// A plain window does not remember which control had focus when it is switched away from,
+// or minimised: Form1 does, as a dialog would.
+void Form1::OnDeactivate() {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_, focus)) focusWhenInactive_ = focus;
+}
+
+void Form1::OnSetFocus() {
     SetFocus(focusWhenInactive_ != nullptr ? focusWhenInactive_ : Control(IDC_TEXT1));
 }
 

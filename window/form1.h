@@ -24,7 +24,8 @@ private:
     void DrawBanner(HDC dc) const;
     LRESULT OnControlColor(HDC dc, HWND control);
     bool OnCommand(int id, int notification);
-    void OnActivate(bool active);
+    void OnDeactivate();
+    void OnSetFocus();
     void OnNextDialogControl(WPARAM target, bool targetIsHandle);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();

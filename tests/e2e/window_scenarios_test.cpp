@@ -185,6 +185,12 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     ASSERT_NE(box.box, nullptr) << "Enter on About Me showed no box";
     EXPECT_EQ(box.text, kAboutText);
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
+    // Focus survives the window being minimised and restored, and a message box.
+    ShowWindow(app().window(), SW_MINIMIZE);
+    ShowWindow(app().window(), SW_RESTORE);
+    SetForegroundWindow(app().window());
+    EXPECT_TRUE(WaitUntil([&] { return GetDlgCtrlID(app().focus()) == IDC_COMMAND4; }, 2s))
+        << "focus after restoring the window: control " << GetDlgCtrlID(app().focus());
     // Escape has nothing to cancel; the window stays.
     PressKey(VK_ESCAPE);
     EXPECT_EQ(app().waitForExit(300ms), STILL_ACTIVE) << "Escape ended the program";
