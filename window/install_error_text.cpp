@@ -66,7 +66,7 @@ MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& re
     text << L" (error " << static_cast<unsigned long>(result.osError) << L", while "
          << StepDescription(result.failedStep) << L")\r\n\r\n"
          << AdviceFor(result.osError) << L"\r\n\r\n"
-         << L"The camera file was left as it was.";
+         << L"Nothing in the game folder was changed.";
     return text;
 }
 

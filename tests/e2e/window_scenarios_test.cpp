@@ -262,6 +262,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
             EXPECT_TRUE(Contains(box.text, L"Cars\\Cameras.ini")) << testing::PrintToString(box.text);
             EXPECT_TRUE(Contains(box.text, L"game folder")) << "no advice: " << testing::PrintToString(box.text);
             EXPECT_FALSE(Contains(box.text, L"Done!"));
+            if (attempt == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-error.bmp", box.box);
             ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         }
         EXPECT_EQ(folder.tree(), "");
