@@ -7,5 +7,5 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
 file(WRITE "${OUTPUT}.new" "${bytes}\n")
 # Rewrite only on change so that dependants are not rebuilt for nothing.
-file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+configure_file("${OUTPUT}.new" "${OUTPUT}" COPYONLY)
 file(REMOVE "${OUTPUT}.new")
