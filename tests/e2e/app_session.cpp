@@ -135,11 +135,13 @@ INPUT KeyInput(WORD virtualKey, bool up) {
 
 }  // namespace
 
-void PressKey(WORD virtualKey, bool withShift) {
+void PressKey(WORD virtualKey, bool withShift, bool withControl) {
     std::vector<INPUT> inputs;
     if (withShift) inputs.push_back(KeyInput(VK_SHIFT, false));
+    if (withControl) inputs.push_back(KeyInput(VK_CONTROL, false));
     inputs.push_back(KeyInput(virtualKey, false));
     inputs.push_back(KeyInput(virtualKey, true));
+    if (withControl) inputs.push_back(KeyInput(VK_CONTROL, true));
     if (withShift) inputs.push_back(KeyInput(VK_SHIFT, true));
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
     Sleep(150);  // let the program take it from its queue
