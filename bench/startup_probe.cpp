@@ -5,38 +5,21 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include "other_process.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace {
 
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<Search*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
+using zvk::e2e::FindTopLevelWindow;
+using zvk::e2e::PathFromCommandLine;
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-std::wstring Widen(const char* text) {
-    std::string path = text;
-    if (!path.empty() && path.front() == '/') path = "Z:" + path;  // a host path under Wine
-    std::wstring wide(path.begin(), path.end());
-    for (wchar_t& c : wide) c = c == L'/' ? L'\\' : c;
-    return wide;
 }
 
 bool MeasureOnce(const char* name, const std::wstring& program, const std::wstring& folder) {
@@ -52,17 +35,15 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
         return false;
     }
     WaitForInputIdle(process.hProcess, 30000);
-    Search search{process.dwProcessId, nullptr};
-    while (search.found == nullptr) {
-        EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(1);
-    }
+    HWND window = nullptr;
+    while ((window = FindTopLevelWindow(process.dwProcessId, [](HWND) { return true; })) == nullptr)
+        Sleep(1);
     QueryPerformanceCounter(&shown);
     Sleep(300);  // settled: the first paint and whatever follows it count towards memory
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
-    PostMessageW(search.found, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -80,7 +61,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int runs = std::atoi(argv[1]);
-    const std::wstring program = Widen(argv[2]), bare = Widen(argv[3]), folder = Widen(argv[4]);
+    const std::wstring program = PathFromCommandLine(argv[2]).wstring();
+    const std::wstring bare = PathFromCommandLine(argv[3]).wstring();
+    const std::wstring folder = PathFromCommandLine(argv[4]).wstring();
     // Alternating, so that whatever the machine does meanwhile weighs on both alike.
     for (int run = 0; run < runs; ++run) {
         if (!MeasureOnce("program", program, folder) || !MeasureOnce("bare", bare, folder)) return 1;

@@ -19,7 +19,7 @@ def read_pe(data):
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         raise ValueError("not a PE file")
-    machine, sections, _, _, _, optional_size, characteristics = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
     optional = pe + 24
     magic = struct.unpack_from("<H", data, optional)[0]
     os_major, os_minor, _, _, sub_major, sub_minor = struct.unpack_from("<HHHHHH", data, optional + 40)
@@ -57,8 +57,7 @@ def read_pe(data):
         entry += 20
     return {
         "machine": machine, "magic": magic, "gui": subsystem == 2,
-        "subsystem": (sub_major, sub_minor), "os": (os_major, os_minor),
-        "dll_characteristics": characteristics, "imports": imports,
+        "subsystem": (sub_major, sub_minor), "os": (os_major, os_minor), "imports": imports,
     }
 
 

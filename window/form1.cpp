@@ -13,7 +13,6 @@ namespace zvk {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZvkCameraModeForm1";
-constexpr wchar_t kTitle[] = L"ZVK Camera Mode";
 // A fixed layout: the window neither resizes nor maximises.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
@@ -77,11 +76,11 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
     // OnCreate lays it out again if its monitor has another DPI.
     dpi_ = DpiOfWindow(nullptr);
     const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi_), kWindowStyle, kWindowExStyle, dpi_);
-    if (!CreateWindowExW(kWindowExStyle, kClassName, kTitle, kWindowStyle, CW_USEDEFAULT,
+    if (!CreateWindowExW(kWindowExStyle, kClassName, kForm1Title, kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, frame.right, frame.bottom, nullptr, nullptr, instance, this))
         return false;
+    // Activation focuses the window, and OnSetFocus hands focus on to the help text.
     ShowWindow(window_, showCommand);
-    SetFocus(Control(IDC_TEXT1));
     return true;
 }
 

@@ -3,21 +3,21 @@
 namespace zvk {
 namespace {
 
-std::wstring_view StepDescription(ReplaceStep step) {
+// What the program was doing when the step failed.
+void AppendStep(MessageText& text, ReplaceStep step) {
     switch (step) {
-        case ReplaceStep::CheckTarget: return L"checking the camera file";
-        case ReplaceStep::CreateTemporary: return L"creating Cars\\Cameras.ini.tmp";
-        case ReplaceStep::Write: return L"writing the new camera file";
-        case ReplaceStep::Flush: return L"saving the new camera file to disk";
-        case ReplaceStep::Close: return L"closing the new camera file";
-        case ReplaceStep::Replace: return L"putting the new camera file in place";
+        case ReplaceStep::CheckTarget: text << L"checking the camera file"; return;
+        case ReplaceStep::CreateTemporary: text << L"creating " << CameraTemporaryPath; return;
+        case ReplaceStep::Write: text << L"writing the new camera file"; return;
+        case ReplaceStep::Flush: text << L"saving the new camera file to disk"; return;
+        case ReplaceStep::Close: text << L"closing the new camera file"; return;
+        case ReplaceStep::Replace: text << L"putting the new camera file in place"; return;
         case ReplaceStep::None: break;
     }
-    return L"installing";
+    text << L"installing";
 }
 
-}  // namespace
-
+// The operating system's own words for `osError`, without the trailing line end.
 void AppendSystemReason(MessageText& text, DWORD osError) {
     wchar_t reason[512];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -33,6 +33,7 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
     text << std::wstring_view(reason, length);
 }
 
+// The player's way out for that error.
 std::wstring_view AdviceFor(DWORD osError) {
     switch (osError) {
         case ERROR_FILE_NOT_FOUND:
@@ -57,14 +58,17 @@ std::wstring_view AdviceFor(DWORD osError) {
     }
 }
 
+}  // namespace
+
 MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result) {
     MessageText text;
     text << preset.caption << L" was not installed.\r\n\r\n"
-         << L"File: " << kCameraFileShownAs << L"\r\n"
+         << L"File: " << CameraFilePath << L"\r\n"
          << L"Reason: ";
     AppendSystemReason(text, result.osError);
-    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while "
-         << StepDescription(result.failedStep) << L")\r\n\r\n"
+    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
+    AppendStep(text, result.failedStep);
+    text << L")\r\n\r\n"
          << AdviceFor(result.osError) << L"\r\n\r\n"
          << L"Nothing in the game folder was changed.";
     return text;

@@ -8,16 +8,8 @@
 
 namespace zvk {
 
-// The camera file as the player knows it, whatever the platform's separator.
-inline constexpr wchar_t kCameraFileShownAs[] = L"Cars\\Cameras.ini";
-
-// The operating system's own words for `osError`, without the trailing line end; a plain
-// "error N" where it has none.
-void AppendSystemReason(MessageText& text, DWORD osError);
-
-// The player's way out for that error.
-std::wstring_view AdviceFor(DWORD osError);
-
+// The failed step, the camera file, the operating system's reason in its own words (or the
+// error number where it has none), the player's way out, and that nothing was changed.
 MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result);
 
 }  // namespace zvk

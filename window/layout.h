@@ -23,6 +23,8 @@ struct ControlRow {
     TwipsRect twips;
 };
 
+inline constexpr wchar_t kForm1Title[] = L"ZVK Camera Mode";
+
 inline constexpr int kClientWidthTwips = 3600;
 inline constexpr int kClientHeightTwips = 4785;
 

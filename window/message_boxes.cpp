@@ -1,6 +1,7 @@
 #include "message_boxes.h"
 
 #include "install_error_text.h"
+#include "layout.h"
 
 namespace zvk {
 
@@ -10,7 +11,7 @@ void ShowInfoMessage(HWND owner, const wchar_t* prompt) {
 
 void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result) {
     const MessageText text = InstallErrorText(preset, result);
-    MessageBoxW(owner, text.c_str(), L"ZVK Camera Mode", MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, text.c_str(), kForm1Title, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace zvk

@@ -1,6 +1,7 @@
 #include "app_session.h"
 
 #include "game_folder.h"
+#include "other_process.h"
 
 #include <cstdio>
 #include <vector>
@@ -33,36 +34,17 @@ std::string GameFolder::tree() const {
 
 namespace {
 
-struct TopLevelSearch {
-    DWORD processId;
-    HWND owner;  // null: the main window
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<TopLevelSearch*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
-    if (search->owner == nullptr) {
-        if (WindowText(window) != L"ZVK Camera Mode") return TRUE;
-    } else {
+// The program's main window (no owner), or a message box owned by `owner`.
+HWND FindTopLevel(DWORD processId, HWND owner, std::chrono::milliseconds timeout) {
+    const auto matches = [owner](HWND window) {
+        if (owner == nullptr) return WindowText(window) == L"ZVK Camera Mode";
         wchar_t className[32] = {};
         GetClassNameW(window, className, 32);
-        if (std::wstring(className) != L"#32770" || GetWindow(window, GW_OWNER) != search->owner)
-            return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindTopLevel(DWORD processId, HWND owner, std::chrono::milliseconds timeout) {
-    TopLevelSearch search{processId, owner, nullptr};
-    WaitUntil([&] {
-        EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, timeout);
-    return search.found;
+        return std::wstring(className) == L"#32770" && GetWindow(window, GW_OWNER) == owner;
+    };
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevelWindow(processId, matches)) != nullptr; }, timeout);
+    return found;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real program under Wine, driven through its windows as a player drives it.
 #include "app_session.h"
 #include "game_folder.h"
+#include "other_process.h"
 
 #include "camera_preset.h"
 #include "resource.h"
@@ -15,13 +16,6 @@
 #include <vector>
 
 namespace zvk::e2e {
-
-// CTest hands over host paths; under Wine the host's root is drive Z:.
-fs::path FromCommandLine(const char* argument) {
-    std::string path = argument;
-    if (!path.empty() && path.front() == '/') path = "Z:" + path;
-    return fs::path(path).make_preferred();
-}
 
 namespace {
 
@@ -378,7 +372,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s path\\to\\ZvkCameraMode.exe [screenshot folder]\n", argv[0]);
         return 2;
     }
-    zvk::e2e::gProgram = zvk::e2e::FromCommandLine(argv[1]);
-    if (argc > 2) zvk::e2e::gScreenshotFolder = zvk::e2e::FromCommandLine(argv[2]);
+    zvk::e2e::gProgram = zvk::e2e::PathFromCommandLine(argv[1]);
+    if (argc > 2) zvk::e2e::gScreenshotFolder = zvk::e2e::PathFromCommandLine(argv[2]);
     return RUN_ALL_TESTS();
 }
