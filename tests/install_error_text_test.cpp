@@ -22,8 +22,12 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     };
     const Case cases[] = {
         {ReplaceStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"game folder"},
-        {ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED, L"read-only"},
-        {ReplaceStep::CheckTarget, ERROR_SHARING_VIOLATION, L"Close the game"},
+        {ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED, L"read-only mark"},
+        {ReplaceStep::Replace, ERROR_SHARING_VIOLATION, L"Close the game"},
+        {ReplaceStep::WriteInPlace, ERROR_SHARING_VIOLATION, L"Close the game"},
+        // Denied, but not for the read-only mark: the folder's permissions.
+        {ReplaceStep::Replace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
+        {ReplaceStep::WriteInPlace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
         {ReplaceStep::Write, ERROR_DISK_FULL, L"Free some space"},
         {ReplaceStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
     };
@@ -39,8 +43,21 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         EXPECT_TRUE(Contains(shown, c.advicePart)) << ::testing::PrintToString(std::wstring(shown));
         EXPECT_TRUE(Contains(shown, L"(error " + std::to_wstring(c.osError))) << ::testing::PrintToString(std::wstring(shown));
         EXPECT_FALSE(Contains(shown, L"Done!"));
+        // Elevated, the program would write past the VirtualStore the game reads.
+        EXPECT_FALSE(Contains(shown, L"administrator")) << ::testing::PrintToString(std::wstring(shown));
+        EXPECT_TRUE(Contains(shown, L"Nothing in the game folder was changed."));
         EXPECT_FALSE(Contains(shown, L"\r\n)")) << "the system's line end left inside the text";
     }
+}
+
+// Only a failed write in place whose undo failed too can leave the file changed: then the
+// box must not say otherwise, and says how to get a good file back.
+TEST(InstallErrorText, ADamagedFileIsNotCalledUnchanged) {
+    InstallResult damaged{ReplaceStep::WriteInPlace, ERROR_CRC};
+    damaged.targetDamaged = true;
+    const MessageText text = InstallErrorText(ThePresetTable()[2], damaged);
+    EXPECT_FALSE(Contains(text.view(), L"Nothing in the game folder was changed."));
+    EXPECT_TRUE(Contains(text.view(), L"press ZVK Mode")) << ::testing::PrintToString(std::wstring(text.view()));
 }
 
 TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {

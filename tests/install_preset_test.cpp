@@ -17,7 +17,7 @@ namespace zvk {
 // Readable failures: "step Replace" rather than "1-byte object <05>".
 void PrintTo(ReplaceStep step, std::ostream* out) {
     static const char* const kNames[] = {"None",  "CheckTarget", "CreateTemporary", "Write",
-                                         "Flush", "Close",       "Replace"};
+                                         "Flush", "Close",       "Replace",         "WriteInPlace"};
     *out << kNames[static_cast<int>(step)];
 }
 
@@ -102,11 +102,11 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
 }
 
 #ifdef _WIN32
-constexpr std::uint32_t kAccessDenied = ERROR_ACCESS_DENIED;
 constexpr std::uint32_t kDiskFull = ERROR_DISK_FULL;
+constexpr std::uint32_t kOtherDevice = ERROR_NOT_SAME_DEVICE;
 #else
-constexpr std::uint32_t kAccessDenied = EACCES;
 constexpr std::uint32_t kDiskFull = ENOSPC;
+constexpr std::uint32_t kOtherDevice = EXDEV;
 #endif
 
 // Every way an install can fail leaves the working folder exactly as it found it.
@@ -120,7 +120,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
     static const InjectedFault diskFullWhileWriting{ReplaceStep::Write, kDiskFull};
     static const InjectedFault flushFails{ReplaceStep::Flush, kDiskFull};
     static const InjectedFault closeFails{ReplaceStep::Close, kDiskFull};
-    static const InjectedFault replaceRefused{ReplaceStep::Replace, kAccessDenied};
+    static const InjectedFault replaceRefused{ReplaceStep::Replace, kOtherDevice};
     const auto withOldFile = [] { WriteBytes(kCameraFile, kOldContent); };
     const Case cases[] = {
         {"no Cars folder: started outside the game folder", [] { fs::remove("Cars"); },
@@ -168,7 +168,9 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
 }
 
 #ifdef _WIN32
-// The game, an editor or a virus scanner may hold the file open without sharing it.
+// The game, an editor or a virus scanner may hold the file open without sharing it. Windows
+// refuses the move with a sharing violation; Wine calls it access denied, and then the write
+// in place meets the sharing violation. Either way: refused as in use, nothing changed.
 TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
     WriteBytes(kCameraFile, kOldContent);
     HANDLE holder = CreateFileW(CameraFilePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -185,6 +187,26 @@ TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
 
     ASSERT_TRUE(InstallPreset(ThePresetTable()[0]).succeeded());
     EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])));
+}
+
+// Where Windows refuses the move as access denied (a file only in the real Program Files
+// folder), the file is written in place; with no file to write over, the refusal stands.
+TEST_F(InstallPresetTest, AMoveRefusedAsAccessDeniedWritesTheFileInPlace) {
+    static const InjectedFault moveDenied{ReplaceStep::Replace, ERROR_ACCESS_DENIED};
+    WriteBytes(kCameraFile, std::string(6000, 'x'));
+
+    const InstallResult overOldFile = InstallPreset(ThePresetTable()[1], &moveDenied);
+
+    EXPECT_TRUE(overOldFile.succeeded()) << ::testing::PrintToString(overOldFile.failedStep);
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[1])));
+    EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+
+    fs::remove(kCameraFile);
+    const InstallResult noOldFile = InstallPreset(ThePresetTable()[1], &moveDenied);
+
+    EXPECT_EQ(noOldFile.failedStep, ReplaceStep::Replace);
+    EXPECT_EQ(noOldFile.osError, std::uint32_t(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars"}));
 }
 #endif
 

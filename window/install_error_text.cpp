@@ -12,6 +12,7 @@ void AppendStep(MessageText& text, ReplaceStep step) {
         case ReplaceStep::Flush: text << L"saving the new camera file to disk"; return;
         case ReplaceStep::Close: text << L"closing the new camera file"; return;
         case ReplaceStep::Replace: text << L"putting the new camera file in place"; return;
+        case ReplaceStep::WriteInPlace: text << L"writing over the camera file in place"; return;
         case ReplaceStep::None: break;
     }
     text << L"installing";
@@ -33,28 +34,41 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
     text << std::wstring_view(reason, length);
 }
 
-// The player's way out for that error.
-std::wstring_view AdviceFor(DWORD osError) {
-    switch (osError) {
+// The player's way out. Never "run as administrator": an elevated program is not redirected
+// to the VirtualStore, so under Program Files it would change a file the game does not read.
+void AppendAdvice(MessageText& text, const InstallResult& result) {
+    if (result.failedStep == ReplaceStep::CheckTarget) {
+        text << L"Remove the read-only mark from " << CameraFilePath
+             << L" (Properties in Explorer), then try again.";
+        return;
+    }
+    switch (result.osError) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_DIRECTORY:
         case ERROR_INVALID_NAME:
-            return L"Copy this program into the ZVK DM2 game folder, the one that holds the "
-                   L"Cars folder, and start it from there.";
+            text << L"Copy this program into the ZVK DM2 game folder, the one that holds the "
+                    L"Cars folder, and start it from there.";
+            return;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
-            return L"Close the game, or whatever program has Cameras.ini open, then try again.";
+            text << L"Close the game, or the program that holds " << CameraFilePath
+                 << L" open, then try again.";
+            return;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
-            return L"Remove the read-only mark from Cars\\Cameras.ini (Properties in Explorer), "
-                   L"or start this program as administrator, then try again.";
+            text << L"Windows does not let you change files in this game folder. Check the "
+                    L"permissions of the game folder and its Cars folder (Properties, Security), "
+                    L"and start this program from the game folder, the same way as the game.";
+            return;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            return L"Free some space on the game's disk, then try again.";
+            text << L"Free some space on the game's disk, then try again.";
+            return;
         default:
-            return L"Check that the game folder can be written to, then try again.";
+            text << L"Check that the game folder can be written to, then try again.";
+            return;
     }
 }
 
@@ -68,9 +82,16 @@ MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& re
     AppendSystemReason(text, result.osError);
     text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
     AppendStep(text, result.failedStep);
-    text << L")\r\n\r\n"
-         << AdviceFor(result.osError) << L"\r\n\r\n"
-         << L"Nothing in the game folder was changed.";
+    text << L")\r\n\r\n";
+    AppendAdvice(text, result);
+    text << L"\r\n\r\n";
+    if (result.targetDamaged) {
+        text << CameraFilePath << L" could not be put back as it was. Once the problem is "
+                L"solved, press " << ThePresetTable()[0].caption
+             << L" to give the game its own camera settings again.";
+    } else {
+        text << L"Nothing in the game folder was changed.";
+    }
     return text;
 }
 

@@ -9,7 +9,7 @@
 namespace zvk {
 
 // The failed step, the camera file, the operating system's reason in its own words (or the
-// error number where it has none), the player's way out, and that nothing was changed.
+// error number where it has none), the player's way out, and what became of the file.
 MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result);
 
 }  // namespace zvk
