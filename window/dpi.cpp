@@ -4,11 +4,10 @@ namespace zvk {
 namespace {
 
 template <class Function>
-Function LookUp(const wchar_t* module, const char* name) {
-    HMODULE handle = GetModuleHandleW(module);
-    if (handle == nullptr) return nullptr;
+Function LookUp(HMODULE module, const char* name) {
+    if (module == nullptr) return nullptr;
     // Through a generic function pointer, the documented way to convert GetProcAddress's result.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 // Windows 10 1703 and later.
@@ -17,10 +16,15 @@ const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(-4);
 const HANDLE kPerMonitorAware = reinterpret_cast<HANDLE>(-3);
 // Windows Vista and later.
 using SetProcessDpiAwareFn = BOOL(WINAPI*)();
-// Windows 10 1607 and later.
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+// The structure as Windows Vista and later define it. SystemParametersInfoForDpi refuses the
+// shorter one that the Windows XP headers declare, which lacks the last field.
+struct NonClientMetricsSinceVista : NONCLIENTMETRICSW {
+    int iPaddedBorderWidth;
+};
+static_assert(sizeof(NonClientMetricsSinceVista) == 504, "the Vista-and-later NONCLIENTMETRICSW");
 
 UINT SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -31,44 +35,64 @@ UINT SystemDpi() {
 
 }  // namespace
 
+const DpiApi& DpiApi::OfThisSystem() {
+    static const DpiApi api = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        // From the system folder only: the program sits in a game folder that anyone may fill.
+        // Systems older than Windows 8 refuse the flag, and have no shcore.dll either.
+        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+        return DpiApi{
+            LookUp<decltype(DpiApi::getDpiForWindow)>(user32, "GetDpiForWindow"),
+            LookUp<decltype(DpiApi::adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi"),
+            LookUp<decltype(DpiApi::systemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi"),
+            LookUp<decltype(DpiApi::getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi"),
+            LookUp<decltype(DpiApi::getDpiForMonitor)>(shcore, "GetDpiForMonitor"),
+        };
+    }();
+    return api;
+}
+
 void EnableBestDpiAwareness() {
-    if (auto setContext = LookUp<SetProcessDpiAwarenessContextFn>(L"user32.dll",
-                                                                    "SetProcessDpiAwarenessContext")) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (auto setContext = LookUp<SetProcessDpiAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorAwareV2) || setContext(kPerMonitorAware)) return;
         // Refused: the manifest has already set the awareness, which is as it should be.
         if (GetLastError() == ERROR_ACCESS_DENIED) return;
     }
-    if (auto setAware = LookUp<SetProcessDpiAwareFn>(L"user32.dll", "SetProcessDPIAware"))
-        setAware();
+    if (auto setAware = LookUp<SetProcessDpiAwareFn>(user32, "SetProcessDPIAware")) setAware();
 }
 
-UINT DpiOfWindow(HWND window) {
-    static const auto getDpiForWindow = LookUp<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-    if (getDpiForWindow != nullptr) {
-        const UINT dpi = getDpiForWindow(window);
+UINT DpiOfWindow(const DpiApi& api, HWND window) {
+    if (window != nullptr && api.getDpiForWindow != nullptr) {
+        const UINT dpi = api.getDpiForWindow(window);
         if (dpi != 0) return dpi;
+    }
+    if (window != nullptr && api.getDpiForMonitor != nullptr) {
+        UINT x = 0, y = 0;
+        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (SUCCEEDED(api.getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y != 0) return y;
     }
     return SystemDpi();
 }
 
-RECT WindowRectForClient(SIZE client, DWORD style, DWORD exStyle, UINT dpi) {
+RECT WindowRectForClient(const DpiApi& api, SIZE client, DWORD style, DWORD exStyle, UINT dpi) {
     RECT rect = {0, 0, client.cx, client.cy};
-    static const auto adjustForDpi =
-        LookUp<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-    if (adjustForDpi == nullptr || !adjustForDpi(&rect, style, FALSE, exStyle, dpi))
+    if (api.adjustWindowRectExForDpi == nullptr ||
+        !api.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi))
         AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return {0, 0, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-LOGFONTW MessageFontForDpi(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
+LOGFONTW MessageFontForDpi(const DpiApi& api, UINT dpi) {
+    if (api.systemParametersInfoForDpi != nullptr) {
+        NonClientMetricsSinceVista metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (api.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+            return metrics.lfMessageFont;
+    }
     // The size Windows XP knows: newer systems accept it too.
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    static const auto infoForDpi =
-        LookUp<SystemParametersInfoForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
-    if (infoForDpi != nullptr &&
-        infoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        return metrics.lfMessageFont;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         LOGFONTW fallback{};
         fallback.lfHeight = -MulDiv(8, int(dpi), 72);
@@ -77,6 +101,11 @@ LOGFONTW MessageFontForDpi(UINT dpi) {
     }
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, int(dpi), int(SystemDpi()));
     return metrics.lfMessageFont;
+}
+
+int SystemMetricForDpi(const DpiApi& api, int metric, UINT dpi) {
+    if (api.getSystemMetricsForDpi != nullptr) return api.getSystemMetricsForDpi(metric, dpi);
+    return MulDiv(GetSystemMetrics(metric), int(dpi), int(SystemDpi()));
 }
 
 }  // namespace zvk

@@ -29,8 +29,8 @@ GdiObject<HFONT> CreateHelpFont(UINT dpi) {
                                         DEFAULT_PITCH | FF_DONTCARE, L"Comic Sans MS"));
 }
 
-GdiObject<HFONT> CreateButtonFont(UINT dpi) {
-    const LOGFONTW font = MessageFontForDpi(dpi);
+GdiObject<HFONT> CreateButtonFont(const DpiApi& api, UINT dpi) {
+    const LOGFONTW font = MessageFontForDpi(api, dpi);
     return GdiObject<HFONT>(CreateFontIndirectW(&font));
 }
 
@@ -57,6 +57,10 @@ Form1* FormOf(HWND window) {
 
 }  // namespace
 
+Form1::~Form1() {
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
 bool Form1::Create(HINSTANCE instance, int showCommand) {
     instance_ = instance;
     WNDCLASSEXW windowClass{};
@@ -70,12 +74,13 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass)) return false;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     // Laid out for the system's DPI from the start, so that nothing moves once it is shown;
     // OnCreate lays it out again if its monitor has another DPI.
-    dpi_ = DpiOfWindow(nullptr);
-    const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi_), kWindowStyle, kWindowExStyle, dpi_);
+    dpi_ = DpiOfWindow(dpiApi_, nullptr);
+    const RECT frame =
+        WindowRectForClient(dpiApi_, ClientSizeInPixels(dpi_), kWindowStyle, kWindowExStyle, dpi_);
     if (!CreateWindowExW(kWindowExStyle, kClassName, kForm1Title, kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, frame.right, frame.bottom, nullptr, nullptr, instance, this))
         return false;
@@ -150,19 +155,20 @@ bool Form1::OnCreate() {
     SetWindowTextW(help, HelpText);
     Edit_SetSel(help, 0, 0);
 
-    const UINT monitorDpi = DpiOfWindow(window_);
+    const UINT monitorDpi = DpiOfWindow(dpiApi_, window_);
     if (monitorDpi != dpi_) {
         RECT placed;
         GetWindowRect(window_, &placed);
         ApplyLayout(monitorDpi, {placed.left, placed.top});
     }
+    FitFrameToClient();
     return true;
 }
 
 // The old fonts are deleted only once no control uses them any more.
 void Form1::SetFonts(UINT dpi) {
     GdiObject<HFONT> helpFont = CreateHelpFont(dpi);
-    GdiObject<HFONT> buttonFont = CreateButtonFont(dpi);
+    GdiObject<HFONT> buttonFont = CreateButtonFont(dpiApi_, dpi);
     for (const ControlRow& row : kForm1Controls) {
         const HFONT font = row.kind == ControlKind::HelpText ? helpFont.get() : buttonFont.get();
         SendMessageW(Control(row.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -173,9 +179,11 @@ void Form1::SetFonts(UINT dpi) {
 
 void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
     dpi_ = dpi;
-    const RECT frame = WindowRectForClient(ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
+    const RECT frame =
+        WindowRectForClient(dpiApi_, ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
     SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, frame.right, frame.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    FitFrameToClient();
     for (const ControlRow& row : kForm1Controls) {
         HWND control = Control(row.id);
         const RECT pixels = TwipsToPixels(row.twips, dpi);
@@ -184,6 +192,22 @@ void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
     }
     SetFonts(dpi);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The frame the system computes for a DPI is not always the one it draws: Windows 8.1 and
+// early Windows 10 have no per-DPI frame sizes at all, and where they exist the borders may
+// still be drawn at another size. The client area is what the layout needs exact, so the
+// window is sized again by the difference that is really there.
+void Form1::FitFrameToClient() {
+    const SIZE wanted = ClientSizeInPixels(dpi_);
+    RECT outer{}, client{};
+    GetWindowRect(window_, &outer);
+    GetClientRect(window_, &client);
+    const int missingWidth = wanted.cx - client.right;
+    const int missingHeight = wanted.cy - client.bottom;
+    if (missingWidth == 0 && missingHeight == 0) return;
+    SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + missingWidth,
+                 outer.bottom - outer.top + missingHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1::OnPaint() {

@@ -1,6 +1,7 @@
 // Form1, the program's one window: the banner, the help text and the five buttons.
 #pragma once
 
+#include "dpi.h"
 #include "gdi_object.h"
 #include "layout.h"
 
@@ -11,6 +12,11 @@ namespace zvk {
 
 class Form1 {
 public:
+    explicit Form1(const DpiApi& dpiApi = DpiApi::OfThisSystem()) : dpiApi_(dpiApi) {}
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+    ~Form1();
+
     // Creates the window, laid out for its monitor, shown, with focus in the help text.
     bool Create(HINSTANCE instance, int showCommand);
     HWND window() const { return window_; }
@@ -40,8 +46,10 @@ private:
     void InstallAndConfirm(std::size_t presetIndex);
     void SetFonts(UINT dpi);
     void ApplyLayout(UINT dpi, POINT topLeft);
+    void FitFrameToClient();
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
+    const DpiApi& dpiApi_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     UINT dpi_ = 96;
