@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the program that ships: a 32-bit Windows GUI program that Windows XP SP3 can start,
-importing only Windows' own DLLs and only functions XP SP3 has, small, and never asking to
-be elevated.
+importing only Windows' own DLLs and only functions XP SP3 has, small, with the manifest it
+relies on, and never asking to be elevated.
 
     check_exe.py ZvkCameraMode.exe xp_sp3_imports.txt
 
@@ -9,6 +9,7 @@ Prints what it found; exits non-zero, saying what is wrong, when a rule is broke
 """
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 MAX_SIZE = 160 * 1024
@@ -26,6 +27,7 @@ def read_pe(data):
     subsystem = struct.unpack_from("<H", data, optional + 68)[0]
     directories = optional + (96 if magic == 0x10B else 112)
     import_rva = struct.unpack_from("<I", data, directories + 8)[0]
+    resource_rva = struct.unpack_from("<I", data, directories + 16)[0]
     table = optional + optional_size
     section_list = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
 
@@ -55,10 +57,95 @@ def read_pe(data):
             names.append(f"#{thunk & 0xFFFF}" if thunk & ordinal_flag else c_string(offset(thunk & 0x7FFFFFFF) + 2))
             at += width
         entry += 20
+    resources = {}
+
+    def walk(directory, path):
+        named, numbered = struct.unpack_from("<HH", data, offset(resource_rva) + directory + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", data, offset(resource_rva) + directory + 16 + 8 * i)
+            key = path + (name if not name & (1 << 31) else f"name@{name & 0x7FFFFFFF:#x}",)
+            if target & (1 << 31):
+                walk(target & 0x7FFFFFFF, key)
+            else:
+                data_rva, size = struct.unpack_from("<II", data, offset(resource_rva) + target)
+                resources[key] = data[offset(data_rva):offset(data_rva) + size]
+
+    if resource_rva:
+        walk(0, ())
     return {
         "machine": machine, "magic": magic, "gui": subsystem == 2,
         "subsystem": (sub_major, sub_minor), "os": (os_major, os_minor), "imports": imports,
+        "resources": resources,  # (type, name, language) -> bytes
     }
+
+
+RT_MANIFEST = 24
+ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
+ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
+COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
+SETTINGS_2005 = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+SETTINGS_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
+# Every element this manifest may hold. Windows refuses to start a program whose manifest has a
+# misspelled one ("the side-by-side configuration is incorrect"), and anything else is not
+# meant to be there.
+KNOWN_ELEMENTS = {
+    (ASM_V1, "assembly"), (ASM_V1, "assemblyIdentity"), (ASM_V1, "description"),
+    (ASM_V1, "dependency"), (ASM_V1, "dependentAssembly"),
+    (COMPATIBILITY, "compatibility"), (COMPATIBILITY, "application"), (COMPATIBILITY, "supportedOS"),
+    (ASM_V3, "application"), (ASM_V3, "windowsSettings"),
+    (SETTINGS_2005, "dpiAware"), (SETTINGS_2016, "dpiAwareness"),
+}
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Windows Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # Windows 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # Windows 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # Windows 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # Windows 10 and 11
+}
+COMMON_CONTROLS_6 = {
+    "type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+    "publicKeyToken": "6595b64144ccf1df", "language": "*",
+}
+
+
+def manifest_problems(resources):
+    """What is wrong with the manifest the program starts with, as Windows reads it."""
+    manifests = [data for (kind, name, _), data in resources.items() if kind == RT_MANIFEST and name == 1]
+    if len(manifests) != 1:
+        return [f"{len(manifests)} manifests with id 1 (CREATEPROCESS_MANIFEST_RESOURCE_ID), not one"]
+    try:
+        root = ElementTree.fromstring(manifests[0])
+    except ElementTree.ParseError as error:
+        return [f"the manifest is not well-formed XML: {error}"]
+
+    def name(element):
+        namespace, _, local = element.tag[1:].partition("}")
+        return namespace, local
+
+    problems = [f"the manifest has an unexpected element (misspelled?): {{{ns}}}{local}"
+                for ns, local in map(name, root.iter()) if (ns, local) not in KNOWN_ELEMENTS]
+    if name(root) != (ASM_V1, "assembly") or root.get("manifestVersion") != "1.0":
+        problems.append("the manifest's root is not an asm.v1 assembly of manifestVersion 1.0")
+    controls = [identity.attrib for identity in
+                root.findall(f"{{{ASM_V1}}}dependency/{{{ASM_V1}}}dependentAssembly/{{{ASM_V1}}}assemblyIdentity")]
+    if not any(all(identity.get(k) == v for k, v in COMMON_CONTROLS_6.items())
+               and identity.get("processorArchitecture") in ("*", "x86") for identity in controls):
+        problems.append("the manifest does not depend on common controls 6 (visual styles)")
+    settings = f"{{{ASM_V3}}}application/{{{ASM_V3}}}windowsSettings"
+    aware = root.findtext(f"{settings}/{{{SETTINGS_2005}}}dpiAware", "").strip().lower()
+    awareness = root.findtext(f"{settings}/{{{SETTINGS_2016}}}dpiAwareness", "")
+    if aware != "true/pm":
+        problems.append(f"dpiAware is {aware!r}, not 'true/pm' (per monitor, else system)")
+    if [part.strip() for part in awareness.split(",")][:1] != ["PerMonitorV2"]:
+        problems.append(f"dpiAwareness is {awareness!r}, not PerMonitorV2 first")
+    systems = {os.get("Id", "").lower() for os in
+               root.iter(f"{{{COMPATIBILITY}}}supportedOS")}
+    if systems != SUPPORTED_OS:
+        problems.append(f"supportedOS lists {sorted(systems)}, not Windows Vista to 11")
+    if any(element.tag.endswith("}requestedExecutionLevel") or element.tag.endswith("}trustInfo")
+           for element in root.iter()):
+        problems.append("the manifest has a requestedExecutionLevel")
+    return problems
 
 
 def version_texts(data):
@@ -99,11 +186,7 @@ def main(exe_path, allowed_path):
         for function in functions:
             if (dll, function) not in allowed:
                 problems.append(f"imports {dll}!{function}, not known to exist on Windows XP SP3")
-    if b"<requestedExecutionLevel" in data or b":requestedExecutionLevel" in data:
-        problems.append("the manifest has a requestedExecutionLevel")
-    for needed in (b"Microsoft.Windows.Common-Controls", b"dpiAware", b"supportedOS"):
-        if needed not in data:
-            problems.append(f"the manifest lacks {needed.decode()}")
+    problems += manifest_problems(pe["resources"])
     texts = version_texts(data)
     if "ZVK Vazivo Vive" not in texts or "1.00" not in texts:
         problems.append("version information missing or wrong")

@@ -10,6 +10,8 @@ namespace zvk::e2e {
 
 fs::path gProgram;
 fs::path gScreenshotFolder = ".";
+UINT gExpectedDpi = 96;
+std::chrono::seconds gStartTimeout = 20s;
 
 GameFolder::GameFolder(const std::string& name, bool withCars)
     : path_(fs::temp_directory_path() / ("zvk-e2e-" + name)) {
@@ -58,8 +60,8 @@ AppSession::AppSession(const GameFolder& folder) {
         std::fprintf(stderr, "could not start %ls: error %lu\n", gProgram.c_str(), GetLastError());
         return;
     }
-    WaitForInputIdle(process_.hProcess, 20000);
-    window_ = FindTopLevel(process_.dwProcessId, nullptr, 20s);
+    WaitForInputIdle(process_.hProcess, DWORD(std::chrono::milliseconds(gStartTimeout).count()));
+    window_ = FindTopLevel(process_.dwProcessId, nullptr, gStartTimeout);
 }
 
 AppSession::~AppSession() {

@@ -12,10 +12,13 @@ namespace zvk::e2e {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Set from the command line: the program under test.
+// Set from the command line: the program under test, where screenshots go, the DPI the
+// display must be at, and how long the program may take to show its window (32-bit Wine
+// under emulation takes more than a minute).
 extern fs::path gProgram;
-// Where screenshots go.
 extern fs::path gScreenshotFolder;
+extern UINT gExpectedDpi;
+extern std::chrono::seconds gStartTimeout;
 
 // A fresh, empty game folder in the temp folder, removed afterwards.
 class GameFolder {
