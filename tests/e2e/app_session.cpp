@@ -200,6 +200,11 @@ Capture CaptureClientArea(HWND window) {
 }
 
 bool SaveWindowScreenshot(HWND window, const fs::path& file, HWND box) {
+    // A box just shown may not have painted its text yet: have it paint now.
+    for (HWND shown : {window, box}) {
+        if (shown != nullptr) RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+    Sleep(100);
     RECT frame{};
     GetWindowRect(window, &frame);
     if (box != nullptr) {
