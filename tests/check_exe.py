@@ -79,7 +79,30 @@ def read_pe(data):
     }
 
 
+RT_ICON = 3
+RT_GROUP_ICON = 14
 RT_MANIFEST = 24
+APP_ICON = 1  # IDI_APP, the icon Explorer shows: the lowest id
+# Each size Windows asks for, from 100 % to 200 % scaling and Explorer's largest views, and
+# the kind of image it must be: the 32 x 32 design in 256 colours, which Windows XP shows too;
+# the others with alpha; the largest as PNG, which Windows Vista and later read.
+ICON_IMAGES = {16: "32-bit", 20: "32-bit", 24: "32-bit", 32: "8-bit", 40: "32-bit", 48: "32-bit",
+               64: "32-bit", 256: "PNG"}
+
+
+def icon_images(resources):
+    """The program icon's images: {size: '8-bit' | '32-bit' | 'PNG'}."""
+    groups = [data for (kind, name, _), data in resources.items() if kind == RT_GROUP_ICON and name == APP_ICON]
+    if not groups:
+        return {}
+    images = {}
+    count = struct.unpack_from("<H", groups[0], 4)[0]
+    for i in range(count):
+        width, _, _, _, _, _, _, icon_id = struct.unpack_from("<BBBBHHIH", groups[0], 6 + 14 * i)
+        data = next(d for (kind, name, _), d in resources.items() if kind == RT_ICON and name == icon_id)
+        kind = "PNG" if data[:8] == b"\x89PNG\r\n\x1a\n" else f"{struct.unpack_from('<H', data, 14)[0]}-bit"
+        images[width or 256] = kind
+    return images
 ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
 COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
@@ -187,6 +210,10 @@ def main(exe_path, allowed_path):
             if (dll, function) not in allowed:
                 problems.append(f"imports {dll}!{function}, not known to exist on Windows XP SP3")
     problems += manifest_problems(pe["resources"])
+    icons = icon_images(pe["resources"])
+    for size, kind in ICON_IMAGES.items():
+        if icons.get(size) != kind:
+            problems.append(f"the icon has no {size} x {size} {kind} image")
     texts = version_texts(data)
     if "ZVK Vazivo Vive" not in texts or "1.00" not in texts:
         problems.append("version information missing or wrong")
@@ -195,6 +222,7 @@ def main(exe_path, allowed_path):
             problems.append(f"'{word}' in the file name or version texts makes Windows ask to elevate")
 
     print(f"{exe.name}: {len(data)} bytes, PE32 i386, GUI, subsystem {pe['subsystem'][0]}.{pe['subsystem'][1]}")
+    print("  icon: " + ", ".join(f"{size} ({kind})" for size, kind in sorted(icons.items())))
     for dll, functions in sorted(pe["imports"].items()):
         print(f"  {dll}: {', '.join(sorted(functions))}")
     for problem in problems:

@@ -1,5 +1,5 @@
-// Form1 in this process, told of DPI changes that Wine never sends, on systems with and
-// without the DPI functions of newer Windows.
+// Form1 in this process: told of DPI changes that Wine never sends, on systems with and
+// without the DPI functions of newer Windows; and switched to a high-contrast theme.
 #include "form1.h"
 
 #include <gtest/gtest.h>
@@ -81,8 +81,24 @@ LONG FontHeightOf(HWND control) {
     return font.lfHeight;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 void ExpectLaidOutFor(HWND window, UINT dpi, LONG buttonFontHeight) {
     SCOPED_TRACE(std::to_string(dpi) + " DPI");
+    // The title bar's and Alt+Tab's icons, drawn for the DPI (this test's resources carry
+    // the program's icon file).
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0))),
+              MulDiv(16, int(dpi), 96));
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0))),
+              MulDiv(32, int(dpi), 96));
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, Scaled(3600, dpi));
@@ -113,14 +129,65 @@ TEST(Form1Dpi, LayoutFollowsEveryDpiChangeOnEverySystem) {
 
         for (UINT dpi : {144u, 192u, 96u}) {
             RECT suggested = {50 + int(dpi), 40, 50 + int(dpi) + 600, 40 + 800};
+            const auto oldIcon = reinterpret_cast<HICON>(SendMessageW(form.window(), WM_GETICON, ICON_SMALL, 0));
             SendMessageW(form.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
             ExpectLaidOutFor(form.window(), dpi, system.buttonFontHeight(dpi));
+            EXPECT_EQ(IconWidth(oldIcon), 0) << "the icon for the old DPI was not destroyed";
             RECT placed{};
             GetWindowRect(form.window(), &placed);
             EXPECT_EQ(placed.left, suggested.left);
             EXPECT_EQ(placed.top, suggested.top);
         }
     }
+}
+
+// The player's theme, as this test sets it (Wine keeps no high-contrast setting).
+bool gHighContrast = false;
+bool TestHighContrastIsOn() { return gHighContrast; }
+
+COLORREF BrushColour(HBRUSH brush) {
+    LOGBRUSH log{};
+    GetObjectW(brush, sizeof log, &log);
+    return log.lbColor;
+}
+
+// The design's black and light yellow, unless the player chose a high-contrast theme: then
+// the theme's window and text colours, followed as the theme is switched while it runs
+// (Windows tells of it by either message).
+TEST(Form1Colours, FollowTheHighContrastTheme) {
+    gHighContrast = false;
+    Form1 form(DpiApi::OfThisSystem(), &TestHighContrastIsOn);
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
+    HWND help = GetDlgItem(form.window(), IDC_TEXT1);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 600);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+
+    for (bool on : {false, true, false}) {
+        SCOPED_TRACE(on ? "high contrast" : "normal");
+        gHighContrast = on;
+        SendMessageW(form.window(), on ? WM_SETTINGCHANGE : WM_SYSCOLORCHANGE, SPI_SETHIGHCONTRAST, 0);
+        const COLORREF background = on ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0);
+
+        const auto helpBrush = reinterpret_cast<HBRUSH>(
+            SendMessageW(form.window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(help)));
+        EXPECT_EQ(GetTextColor(dc), on ? GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 128));
+        EXPECT_EQ(GetBkColor(dc), background);
+        EXPECT_EQ(BrushColour(helpBrush), background);
+        const auto buttonBrush = reinterpret_cast<HBRUSH>(SendMessageW(
+            form.window(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+            reinterpret_cast<LPARAM>(GetDlgItem(form.window(), IDC_COMMAND1))));
+        EXPECT_EQ(BrushColour(buttonBrush), on ? GetSysColor(COLOR_BTNFACE) : RGB(0, 0, 0));
+
+        SetPixel(dc, 230, 310, RGB(1, 2, 3));  // below the buttons
+        SendMessageW(form.window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        EXPECT_EQ(GetPixel(dc, 230, 310), background) << "window background";
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -17,9 +17,27 @@ constexpr wchar_t kClassName[] = L"ZvkCameraModeForm1";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
 
-constexpr COLORREF kHelpTextColor = RGB(255, 255, 128);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr SIZE kBannerDesignSize = {241, 77};
+
+// The window's colours: the design's black with light yellow text or, for a player who
+// chose a high-contrast theme, that theme's colours. The banner stays either way.
+struct Colours {
+    HBRUSH window;
+    COLORREF helpText;
+    COLORREF helpBackground;
+    HBRUSH helpBrush;
+    HBRUSH aroundButtons;  // the corners a themed button leaves
+};
+
+Colours ColoursFor(bool highContrast) {
+    if (!highContrast) {
+        const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        return {black, RGB(255, 255, 128), RGB(0, 0, 0), black, black};
+    }
+    return {GetSysColorBrush(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW),
+            GetSysColorBrush(COLOR_WINDOW), GetSysColorBrush(COLOR_BTNFACE)};
+}
+
 
 // The help text's font: 8.25 points.
 GdiObject<HFONT> CreateHelpFont(UINT dpi) {
@@ -41,6 +59,8 @@ struct ControlStyle {
 
 ControlStyle StyleOf(ControlKind kind) {
     switch (kind) {
+        case ControlKind::HelpLabel:
+            return {L"STATIC", WS_CHILD | SS_LEFT};
         case ControlKind::HelpText:
             // A flat one-pixel frame (WS_BORDER) rather than a sunken edge.
             return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
@@ -57,6 +77,13 @@ Form1* FormOf(HWND window) {
 
 }  // namespace
 
+bool SystemHighContrastIsOn() {
+    HIGHCONTRASTW highContrast{};
+    highContrast.cbSize = sizeof highContrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof highContrast, &highContrast, 0) &&
+           (highContrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 Form1::~Form1() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
@@ -67,12 +94,8 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &Form1::WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
-        instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    // No class icons or brush: the icons follow the window's DPI, the background the theme.
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
@@ -101,16 +124,23 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
         case WM_CREATE:
             return form->OnCreate() ? 0 : -1;
+        case WM_ERASEBKGND:
+            form->OnEraseBackground(reinterpret_cast<HDC>(wParam));
+            return 1;
         case WM_PAINT:
             form->OnPaint();
             return 0;
         case WM_PRINTCLIENT:  // PrintWindow, and animations that draw the window off-screen
-            form->DrawBanner(reinterpret_cast<HDC>(wParam));
+            form->OnPrintClient(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_CTLCOLORSTATIC:  // a read-only edit asks this one
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
             return form->OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SYSCOLORCHANGE:  // a new theme's colours
+        case WM_SETTINGCHANGE:   // high contrast switched on or off, among others
+            form->OnColoursChanged();
+            break;
         case WM_COMMAND:
             if (form->OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
@@ -138,6 +168,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 bool Form1::OnCreate() {
+    highContrast_ = highContrastIsOn_();
     banner_.reset(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     for (const ControlRow& row : kForm1Controls) {
@@ -151,6 +182,7 @@ bool Form1::OnCreate() {
         if (control == nullptr) return false;
     }
     SetFonts(dpi_);
+    SetIcons(dpi_);
     HWND help = Control(IDC_TEXT1);
     SetWindowTextW(help, HelpText);
     Edit_SetSel(help, 0, 0);
@@ -163,6 +195,22 @@ bool Form1::OnCreate() {
     }
     FitFrameToClient();
     return true;
+}
+
+// The title bar's and Alt+Tab's icons, drawn for this DPI rather than stretched; the old
+// ones are destroyed once the window holds the new ones.
+void Form1::SetIcons(UINT dpi) {
+    const auto load = [&](int width, int height) {
+        return OwnedIcon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                       SystemMetricForDpi(dpiApi_, width, dpi),
+                                                       SystemMetricForDpi(dpiApi_, height, dpi), 0)));
+    };
+    OwnedIcon small = load(SM_CXSMICON, SM_CYSMICON);
+    OwnedIcon big = load(SM_CXICON, SM_CYICON);
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    smallIcon_ = std::move(small);
+    bigIcon_ = std::move(big);
 }
 
 // The old fonts are deleted only once no control uses them any more.
@@ -191,6 +239,7 @@ void Form1::ApplyLayout(UINT dpi, POINT topLeft) {
                      pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetFonts(dpi);
+    SetIcons(dpi);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -210,13 +259,24 @@ void Form1::FitFrameToClient() {
                  outer.bottom - outer.top + missingHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form1::OnEraseBackground(HDC dc) const {
+    RECT client{};
+    GetClientRect(window_, &client);
+    FillRect(dc, &client, ColoursFor(highContrast_).window);
+}
+
 void Form1::OnPaint() {
     PaintScope paint(window_);
     DrawBanner(paint.dc());
 }
 
+void Form1::OnPrintClient(HDC dc) const {
+    OnEraseBackground(dc);
+    DrawBanner(dc);
+}
+
 // The banner sits at the top-left corner: at its natural size at 96 DPI, scaled with the
-// layout elsewhere. The background around it is the window class's black brush.
+// layout elsewhere.
 void Form1::DrawBanner(HDC dc) const {
     if (banner_.get() == nullptr) return;
     MemoryDcWith banner(dc, banner_.get());
@@ -233,13 +293,22 @@ void Form1::DrawBanner(HDC dc) const {
                kBannerDesignSize.cy, SRCCOPY);
 }
 
-LRESULT Form1::OnControlColor(HDC dc, HWND control) {
+LRESULT Form1::OnControlColor(HDC dc, HWND control) const {
+    const Colours colours = ColoursFor(highContrast_);
     if (control == Control(IDC_TEXT1)) {
-        SetTextColor(dc, kHelpTextColor);
-        SetBkColor(dc, kBlack);
+        SetTextColor(dc, colours.helpText);
+        SetBkColor(dc, colours.helpBackground);
+        return reinterpret_cast<LRESULT>(colours.helpBrush);
     }
-    // Buttons too: the corners around a themed button show the window's black.
-    return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+    return reinterpret_cast<LRESULT>(colours.aroundButtons);
+}
+
+void Form1::OnColoursChanged() {
+    highContrast_ = highContrastIsOn_();
+    // Common controls learn of new system colours only from their parent.
+    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 bool Form1::OnCommand(int id, int notification) {

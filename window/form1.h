@@ -10,9 +10,15 @@
 
 namespace zvk {
 
+// Whether the player chose a high-contrast theme: the system's answer, or a test's.
+using HighContrastQuery = bool (*)();
+bool SystemHighContrastIsOn();
+
 class Form1 {
 public:
-    explicit Form1(const DpiApi& dpiApi = DpiApi::OfThisSystem()) : dpiApi_(dpiApi) {}
+    explicit Form1(const DpiApi& dpiApi = DpiApi::OfThisSystem(),
+                   HighContrastQuery highContrastIsOn = &SystemHighContrastIsOn)
+        : dpiApi_(dpiApi), highContrastIsOn_(highContrastIsOn) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
     ~Form1();
@@ -26,9 +32,12 @@ private:
 
     // Messages.
     bool OnCreate();
+    void OnEraseBackground(HDC dc) const;
     void OnPaint();
+    void OnPrintClient(HDC dc) const;
     void DrawBanner(HDC dc) const;
-    LRESULT OnControlColor(HDC dc, HWND control);
+    LRESULT OnControlColor(HDC dc, HWND control) const;
+    void OnColoursChanged();
     bool OnCommand(int id, int notification);
     void OnDeactivate();
     void OnSetFocus();
@@ -45,18 +54,23 @@ private:
 
     void InstallAndConfirm(std::size_t presetIndex);
     void SetFonts(UINT dpi);
+    void SetIcons(UINT dpi);
     void ApplyLayout(UINT dpi, POINT topLeft);
     void FitFrameToClient();
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
     const DpiApi& dpiApi_;
+    const HighContrastQuery highContrastIsOn_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     UINT dpi_ = 96;
+    bool highContrast_ = false;
     HWND focusWhenInactive_ = nullptr;
     GdiObject<HFONT> helpFont_;
     GdiObject<HFONT> buttonFont_;
     GdiObject<HBITMAP> banner_;
+    OwnedIcon smallIcon_;
+    OwnedIcon bigIcon_;
 };
 
 }  // namespace zvk

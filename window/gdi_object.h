@@ -1,4 +1,4 @@
-// Owning handles for the window's GDI objects and device contexts.
+// Owning handles for the window's GDI objects, icons and device contexts.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +30,27 @@ public:
 
 private:
     Handle handle_ = nullptr;
+};
+
+// An icon loaded for one size, destroyed with its owner.
+class OwnedIcon {
+public:
+    OwnedIcon() = default;
+    explicit OwnedIcon(HICON icon) : icon_(icon) {}
+    OwnedIcon(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(OwnedIcon&& other) noexcept {
+        if (icon_ != nullptr) DestroyIcon(icon_);
+        icon_ = std::exchange(other.icon_, nullptr);
+        return *this;
+    }
+    ~OwnedIcon() {
+        if (icon_ != nullptr) DestroyIcon(icon_);
+    }
+    HICON get() const { return icon_; }
+
+private:
+    HICON icon_ = nullptr;
 };
 
 // BeginPaint .. EndPaint.

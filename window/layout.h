@@ -14,12 +14,12 @@ struct TwipsRect {
     int height;
 };
 
-enum class ControlKind { HelpText, Button };
+enum class ControlKind { HelpLabel, HelpText, Button };
 
 struct ControlRow {
     int id;
     ControlKind kind;
-    const wchar_t* caption;  // buttons only
+    const wchar_t* caption;  // not for the help text, which gets its text on its own
     TwipsRect twips;
 };
 
@@ -30,6 +30,9 @@ inline constexpr int kClientHeightTwips = 4785;
 
 // In tab order: creating the controls in this order is what makes Tab follow it.
 inline constexpr ControlRow kForm1Controls[] = {
+    // Never shown and never focused: screen readers name a text field after the label
+    // created just before it.
+    {IDC_TEXT1_LABEL, ControlKind::HelpLabel, L"Help", {120, 1200, 3375, 2415}},
     {IDC_TEXT1, ControlKind::HelpText, nullptr, {120, 1200, 3375, 2415}},
     {IDC_COMMAND1, ControlKind::Button, L"ZVK Mode", {120, 3840, 1095, 375}},
     {IDC_COMMAND2, ControlKind::Button, L"Car Mode", {1200, 3840, 1095, 375}},

@@ -11,6 +11,7 @@
 
 // Control ids stay clear of IDOK (1) and IDCANCEL (2), which the dialog manager sends for
 // Enter and Escape: neither key may press a button that has no focus.
+#define IDC_TEXT1_LABEL 1000
 #define IDC_TEXT1 1001
 #define IDC_COMMAND1 1011
 #define IDC_COMMAND2 1012

@@ -2,7 +2,7 @@
 
 namespace zvk {
 
-// The author's contact addresses are left out, with the lines that carried them.
+// The author's contact addresses are left out, with their section, "6. e-mail".
 const wchar_t HelpText[] =
     L"ZEVRAKON: DUSKMARR 2\r\n"
     L"VAZIVO VIVE -= 3 MODE =-\r\n"
@@ -30,9 +30,7 @@ const wchar_t HelpText[] =
     L"\r\n"
     L"5. Backup\r\n"
     L"  You Don't Need To Backup Files, \"ZVK Mode\"\r\n"
-    L"  is Original Files For Camera.\r\n"
-    L"\r\n"
-    L"6. e-mail\r\n";
+    L"  is Original Files For Camera.\r\n";
 
 const wchar_t AboutText[] =
     L" ooO This Stuff Ooo\r\n"

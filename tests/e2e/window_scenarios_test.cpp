@@ -7,6 +7,7 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,6 +44,24 @@ UINT ScreenDpi() {
     return UINT(dpi);
 }
 
+// What a screen reader announces for a control.
+std::wstring AccessibleName(HWND control) {
+    IAccessible* accessible = nullptr;
+    // __uuidof: MinGW's oleacc import library has an IID_IAccessible symbol of its own that
+    // is not the interface's identifier.
+    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible))))
+        return L"(no accessible object)";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring result = SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr ? name : L"";
+    SysFreeString(name);
+    accessible->Release();
+    return result;
+}
+
 const wchar_t kHelpText[] =
     L"ZEVRAKON: DUSKMARR 2\r\nVAZIVO VIVE -= 3 MODE =-\r\n\r\n"
     L"0. Why Vazivo Vive ?\r\n  This is More Camera For ZVK DM2,\r\n  If You Didn't Like Original Cam.\r\n\r\n"
@@ -51,8 +70,7 @@ const wchar_t kHelpText[] =
     L"3. Zoom Mode\r\n  This Mode is Zoom In\\out by Your speed,\r\n  If You High Speed it Will Zoom Out.\r\n"
     L"  Created by Unknow\r\n\r\n"
     L"4. How Install Camera\r\n  To Install Camera Copy This Exe File in\r\n  ZVK DM2 Dir & Open It.\r\n\r\n"
-    L"5. Backup\r\n  You Don't Need To Backup Files, \"ZVK Mode\"\r\n  is Original Files For Camera.\r\n\r\n"
-    L"6. e-mail\r\n";
+    L"5. Backup\r\n  You Don't Need To Backup Files, \"ZVK Mode\"\r\n  is Original Files For Camera.\r\n";
 
 const wchar_t kAboutText[] =
     L" ooO This Stuff Ooo\r\n\r\n This File Created For Zevrakon: Duskmarr2\r\n\r\n"
@@ -138,6 +156,10 @@ TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
         << "sunken frame";
 
     EXPECT_EQ(WindowText(help), kHelpText);
+    // Screen readers: the help field by its label, each button by its caption.
+    EXPECT_EQ(AccessibleName(help), L"Help");
+    for (int id = IDC_COMMAND1; id <= IDC_COMMAND5; ++id)
+        EXPECT_EQ(AccessibleName(app().control(id)), WindowText(app().control(id)));
 
     EXPECT_EQ(app().focus(), help) << "focus is not in the help text";
     EXPECT_EQ(SendMessageW(help, EM_GETSEL, 0, 0), 0) << "caret not at the start, or text selected";
@@ -420,6 +442,7 @@ TEST_F(Scenario, OneRunThroughEverything) {
 
 int main(int argc, char** argv) {
     SetProcessDPIAware();  // see the real pixels, as the program does
+    CoInitialize(nullptr);  // for the accessibility objects
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
         std::fprintf(stderr,
