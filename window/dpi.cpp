@@ -38,16 +38,22 @@ UINT SystemDpi() {
 const DpiApi& DpiApi::OfThisSystem() {
     static const DpiApi api = [] {
         HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        // From the system folder only: the program sits in a game folder that anyone may fill.
-        // Systems older than Windows 8 refuse the flag, and have no shcore.dll either.
-        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-        return DpiApi{
+        DpiApi found{
             LookUp<decltype(DpiApi::getDpiForWindow)>(user32, "GetDpiForWindow"),
             LookUp<decltype(DpiApi::adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi"),
             LookUp<decltype(DpiApi::systemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi"),
             LookUp<decltype(DpiApi::getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi"),
-            LookUp<decltype(DpiApi::getDpiForMonitor)>(shcore, "GetDpiForMonitor"),
+            nullptr,
         };
+        // Needed only where GetDpiForWindow is missing (Windows 8.1 and early 10): elsewhere
+        // the library would be memory spent for nothing. From the system folder only, since
+        // the program sits in a game folder that anyone may fill; systems older than Windows 8
+        // refuse that flag, and have no shcore.dll either.
+        if (found.getDpiForWindow == nullptr) {
+            HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+            found.getDpiForMonitor = LookUp<decltype(DpiApi::getDpiForMonitor)>(shcore, "GetDpiForMonitor");
+        }
+        return found;
     }();
     return api;
 }
