@@ -59,8 +59,11 @@ def install(native):
 
 def shipping_exe(win32):
     exe = win32 / "window" / "ZvkCameraMode.exe"
+    cache = (win32 / "CMakeCache.txt").read_text()
+    version = cache.split("CMAKE_PROJECT_VERSION:STATIC=", 1)[1].split("\n", 1)[0]
     result = subprocess.run([sys.executable, str(ROOT / "tests" / "check_exe.py"), str(exe),
-                             str(ROOT / "tests" / "xp_sp3_imports.txt")], text=True, stdout=subprocess.PIPE)
+                             str(ROOT / "tests" / "xp_sp3_imports.txt"), version],
+                            text=True, stdout=subprocess.PIPE)
     return exe.stat().st_size, result.stdout, result.returncode == 0
 
 

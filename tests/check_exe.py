@@ -3,10 +3,14 @@
 importing only Windows' own DLLs and only functions XP SP3 has, small, with the manifest it
 relies on, and never asking to be elevated.
 
-    check_exe.py ZvkCameraMode.exe xp_sp3_imports.txt
+    check_exe.py ZvkCameraMode.exe xp_sp3_imports.txt 1.00
+
+The last: the project's version, which the version resource gives as it stands and the
+manifest as 1.0.0.0.
 
 Prints what it found; exits non-zero, saying what is wrong, when a rule is broken.
 """
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -103,6 +107,8 @@ def icon_images(resources):
         kind = "PNG" if data[:8] == b"\x89PNG\r\n\x1a\n" else f"{struct.unpack_from('<H', data, 14)[0]}-bit"
         images[width or 256] = kind
     return images
+
+
 ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
 COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
@@ -131,7 +137,7 @@ COMMON_CONTROLS_6 = {
 }
 
 
-def manifest_problems(resources):
+def manifest_problems(resources, version):
     """What is wrong with the manifest the program starts with, as Windows reads it."""
     manifests = [data for (kind, name, _), data in resources.items() if kind == RT_MANIFEST and name == 1]
     if len(manifests) != 1:
@@ -149,6 +155,9 @@ def manifest_problems(resources):
                 for ns, local in map(name, root.iter()) if (ns, local) not in KNOWN_ELEMENTS]
     if name(root) != (ASM_V1, "assembly") or root.get("manifestVersion") != "1.0":
         problems.append("the manifest's root is not an asm.v1 assembly of manifestVersion 1.0")
+    identity = root.find(f"{{{ASM_V1}}}assemblyIdentity")
+    if identity is None or identity.get("version") != version:
+        problems.append(f"the manifest's assemblyIdentity is not of version {version}")
     controls = [identity.attrib for identity in
                 root.findall(f"{{{ASM_V1}}}dependency/{{{ASM_V1}}}dependentAssembly/{{{ASM_V1}}}assemblyIdentity")]
     if not any(all(identity.get(k) == v for k, v in COMMON_CONTROLS_6.items())
@@ -181,7 +190,9 @@ def version_texts(data):
     return data[at - 6:at - 6 + length].decode("utf-16-le", "replace")
 
 
-def main(exe_path, allowed_path):
+def main(exe_path, allowed_path, version):
+    major, _, minor = version.partition(".")
+    manifest_version = f"{int(major)}.{int(minor or 0)}.0.0"
     exe = Path(exe_path)
     data = exe.read_bytes()
     pe = read_pe(data)
@@ -209,14 +220,16 @@ def main(exe_path, allowed_path):
         for function in functions:
             if (dll, function) not in allowed:
                 problems.append(f"imports {dll}!{function}, not known to exist on Windows XP SP3")
-    problems += manifest_problems(pe["resources"])
+    problems += manifest_problems(pe["resources"], manifest_version)
     icons = icon_images(pe["resources"])
     for size, kind in ICON_IMAGES.items():
         if icons.get(size) != kind:
             problems.append(f"the icon has no {size} x {size} {kind} image")
     texts = version_texts(data)
-    if "ZVK Vazivo Vive" not in texts or "1.00" not in texts:
-        problems.append("version information missing or wrong")
+    for key, value in (("FileDescription", "ZVK Vazivo Vive"), ("ProductName", "ZVK Vazivo Vive"),
+                       ("FileVersion", version), ("ProductVersion", version)):
+        if not re.search(f"{key}\0+{re.escape(value)}\0", texts):
+            problems.append(f"the version information has no {key} {value!r}")
     for word in FORBIDDEN_WORDS:
         if word in exe.name.lower() or word in texts.lower():
             problems.append(f"'{word}' in the file name or version texts makes Windows ask to elevate")
@@ -231,6 +244,6 @@ def main(exe_path, allowed_path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(*sys.argv[1:]))

@@ -2,8 +2,6 @@
 #pragma once
 
 #define ZVK_PRODUCT_NAME "ZVK Vazivo Vive"
-#define ZVK_VERSION_TEXT "1.00"
-#define ZVK_VERSION_NUMBERS 1, 0, 0, 0
 #define ZVK_EXE_NAME "ZvkCameraMode.exe"
 
 #define IDI_APP 1  // the lowest icon id: Explorer shows it as the program's icon

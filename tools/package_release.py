@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Packs a release: <out>/ZvkCameraMode-<version>.zip, holding the exe and the player's
+ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip and of the exe. The same
+inputs give the same bytes: entries in a fixed order, times from `epoch` (the last commit's),
+fixed permissions.
+
+    package_release.py ZvkCameraMode.exe ReadMe.txt-template version epoch out-folder
+"""
+import hashlib
+import sys
+import time
+import zipfile
+from pathlib import Path
+
+EXE_NAME = "ZvkCameraMode.exe"
+EARLIEST_ZIP_TIME = 315532800  # 1980-01-01, where zip's clock starts
+
+
+def player_readme(template, version):
+    """The template with its version filled in, as Notepad on Windows XP reads it: 7-bit
+    ASCII with CR LF line ends."""
+    text = template.read_text(encoding="ascii").replace("@VERSION@", version)
+    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("ascii")
+
+
+def deterministic_zip(path, entries, epoch):
+    when = time.gmtime(max(epoch, EARLIEST_ZIP_TIME))[:6]
+    with zipfile.ZipFile(path, "w") as archive:
+        for name, data in entries:
+            info = zipfile.ZipInfo(name, date_time=when)
+            info.compress_type = zipfile.ZIP_DEFLATED
+            info.create_system = 3  # Unix, so that the permissions below are read as such
+            info.external_attr = 0o100644 << 16
+            archive.writestr(info, data, compresslevel=9)
+
+
+def main(exe_path, template_path, version, epoch, out_folder):
+    out = Path(out_folder)
+    out.mkdir(parents=True, exist_ok=True)
+    exe = Path(exe_path).read_bytes()
+    archive = out / f"ZvkCameraMode-{version}.zip"
+    deterministic_zip(archive, [(EXE_NAME, exe),
+                                ("ReadMe.txt", player_readme(Path(template_path), version))], int(epoch))
+    sums = [(hashlib.sha256(archive.read_bytes()).hexdigest(), archive.name),
+            (hashlib.sha256(exe).hexdigest(), EXE_NAME)]
+    (out / "SHA256SUMS").write_text("".join(f"{digest}  {name}\n" for digest, name in sums))
+    print(f"Release {version} in {out}:")
+    for digest, name in sums:
+        print(f"  SHA-256 {digest}  {name}")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 6:
+        sys.exit(__doc__)
+    main(*sys.argv[1:])
