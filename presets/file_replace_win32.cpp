@@ -36,6 +36,9 @@ public:
         return calls_.closeHandle(handle) != FALSE;
     }
 
+protected:
+    const Win32FileCalls& calls() const { return calls_; }
+
 private:
     const Win32FileCalls& calls_;
     HANDLE handle_;
@@ -50,15 +53,14 @@ public:
         // No sharing: a second copy of the program cannot write it at the same time.
         : OpenFile(calls, calls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
-          calls_(calls), path_(path), created_(isOpen()) {}
+          path_(path), created_(isOpen()) {}
     ~TemporaryFile() {
         if (isOpen()) close();
-        if (created_ && !moved_) calls_.deleteFile(path_);
+        if (created_ && !moved_) calls().deleteFile(path_);
     }
     void markMoved() { moved_ = true; }
 
 private:
-    const Win32FileCalls& calls_;
     const wchar_t* path_;
     bool created_;
     bool moved_ = false;

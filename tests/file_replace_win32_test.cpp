@@ -30,85 +30,65 @@ std::string Hex(DWORD value) {
     return text;
 }
 
-// What the calls did, one line each, and the failures a test asked for.
-struct Recording {
-    std::vector<std::string> log;
-    std::map<HANDLE, std::string> paths;
-    struct Refusal {
-        std::string call;
-        std::string path;
-        DWORD error;
-    };
-    std::vector<Refusal> refusals;
-
-    // Whether a refusal was asked for this call; if so, it is used up and its error set.
-    bool refuses(const std::string& call, const std::string& path) {
-        for (auto it = refusals.begin(); it != refusals.end(); ++it) {
-            if (it->call == call && it->path == path) {
-                SetLastError(it->error);
-                refusals.erase(it);
-                return true;
-            }
-        }
-        return false;
-    }
-    std::string pathOf(HANDLE file) { return paths[file]; }
-};
-Recording* gRecording = nullptr;
-
-HANDLE WINAPI RecordCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                               DWORD disposition, DWORD flags, HANDLE model) {
-    gRecording->log.push_back("CreateFile " + Narrow(path) + " access " + Hex(access) + " share " +
-                              Hex(share) + " disposition " + Hex(disposition));
-    if (gRecording->refuses("CreateFile", Narrow(path))) return INVALID_HANDLE_VALUE;
-    HANDLE file = kSystemFileCalls.createFile(path, access, share, security, disposition, flags, model);
-    if (file != INVALID_HANDLE_VALUE) gRecording->paths[file] = Narrow(path);
-    return file;
-}
-BOOL WINAPI RecordWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    gRecording->log.push_back("WriteFile " + gRecording->pathOf(file) + " " + std::to_string(size));
-    if (gRecording->refuses("WriteFile", gRecording->pathOf(file))) return FALSE;
-    return kSystemFileCalls.writeFile(file, bytes, size, written, overlapped);
-}
-DWORD WINAPI RecordSetFilePointer(HANDLE file, LONG low, PLONG high, DWORD method) {
-    gRecording->log.push_back("SetFilePointer " + gRecording->pathOf(file) + " " + std::to_string(low));
-    return kSystemFileCalls.setFilePointer(file, low, high, method);
-}
-BOOL WINAPI RecordSetEndOfFile(HANDLE file) {
-    gRecording->log.push_back("SetEndOfFile " + gRecording->pathOf(file));
-    return kSystemFileCalls.setEndOfFile(file);
-}
-BOOL WINAPI RecordFlushFileBuffers(HANDLE file) {
-    gRecording->log.push_back("FlushFileBuffers " + gRecording->pathOf(file));
-    return kSystemFileCalls.flushFileBuffers(file);
-}
-BOOL WINAPI RecordCloseHandle(HANDLE file) {
-    gRecording->log.push_back("CloseHandle " + gRecording->pathOf(file));
-    gRecording->paths.erase(file);
-    return kSystemFileCalls.closeHandle(file);
-}
-BOOL WINAPI RecordMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    gRecording->log.push_back("MoveFileEx " + Narrow(from) + " to " + Narrow(to) + " flags " + Hex(flags));
-    if (gRecording->refuses("MoveFileEx", Narrow(to))) return FALSE;
-    return kSystemFileCalls.moveFileEx(from, to, flags);
-}
-BOOL WINAPI RecordDeleteFile(LPCWSTR path) {
-    gRecording->log.push_back("DeleteFile " + Narrow(path));
-    return kSystemFileCalls.deleteFile(path);
-}
-
-// Looking at a file changes nothing: those calls go straight through.
-const Win32FileCalls kRecordingCalls = {
-    &::GetFileAttributesW,    &RecordCreateFile,   &::ReadFile,
-    &RecordWriteFile,         &RecordSetFilePointer, &RecordSetEndOfFile,
-    &RecordFlushFileBuffers,  &RecordCloseHandle,  &RecordMoveFileEx,
-    &RecordDeleteFile,
-};
-
 std::string Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
     return "CreateFile " + path + " access " + Hex(access) + " share " + Hex(share) +
            " disposition " + Hex(disposition);
 }
+
+// The calls made, one line each; the files' names by handle; and the refusals a test asks
+// for ("call path" to error), each used up by the first call it matches.
+std::vector<std::string> gLog;
+std::map<HANDLE, std::string> gPaths;
+std::multimap<std::string, DWORD> gRefusals;
+
+bool LoggedAndRefused(const std::string& line, const std::string& call, const std::string& path) {
+    gLog.push_back(line);
+    const auto refusal = gRefusals.find(call + " " + path);
+    if (refusal == gRefusals.end()) return false;
+    SetLastError(refusal->second);
+    gRefusals.erase(refusal);
+    return true;
+}
+
+HANDLE WINAPI RecordCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                               DWORD disposition, DWORD flags, HANDLE model) {
+    if (LoggedAndRefused(Open(Narrow(path), access, share, disposition), "CreateFile", Narrow(path)))
+        return INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileW(path, access, share, security, disposition, flags, model);
+    gPaths[file] = Narrow(path);
+    return file;
+}
+BOOL WINAPI RecordWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    return !LoggedAndRefused("WriteFile " + gPaths[file] + " " + std::to_string(size), "WriteFile", gPaths[file]) &&
+           WriteFile(file, bytes, size, written, overlapped);
+}
+BOOL WINAPI RecordSetEndOfFile(HANDLE file) {
+    gLog.push_back("SetEndOfFile " + gPaths[file]);
+    return SetEndOfFile(file);
+}
+BOOL WINAPI RecordFlushFileBuffers(HANDLE file) {
+    gLog.push_back("FlushFileBuffers " + gPaths[file]);
+    return FlushFileBuffers(file);
+}
+BOOL WINAPI RecordCloseHandle(HANDLE file) {
+    gLog.push_back("CloseHandle " + gPaths[file]);
+    return CloseHandle(file);
+}
+BOOL WINAPI RecordMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    const std::string line = "MoveFileEx " + Narrow(from) + " to " + Narrow(to) + " flags " + Hex(flags);
+    return !LoggedAndRefused(line, "MoveFileEx", Narrow(to)) && MoveFileExW(from, to, flags);
+}
+BOOL WINAPI RecordDeleteFile(LPCWSTR path) {
+    gLog.push_back("DeleteFile " + Narrow(path));
+    return DeleteFileW(path);
+}
+
+// Looking at a file, or moving within it, changes nothing: those calls go straight through.
+const Win32FileCalls kRecordingCalls = {
+    &::GetFileAttributesW,   &RecordCreateFile,  &::ReadFile,        &RecordWriteFile,
+    &::SetFilePointer,       &RecordSetEndOfFile, &RecordFlushFileBuffers,
+    &RecordCloseHandle,      &RecordMoveFileEx,  &RecordDeleteFile,
+};
 
 // Under Program Files, a standard user's open that asks to change a file which exists only in
 // the real folder is redirected to the VirtualStore only if it asks for one of these...
@@ -122,34 +102,30 @@ protected:
     void SetUp() override {
         GameFolderTest::SetUp();
         std::filesystem::create_directory("Cars");
-        gRecording = &recording_;
+        gLog.clear();
+        gPaths.clear();
+        gRefusals.clear();
     }
     // Whatever a test made the system do, no open of the camera file was one the file
     // virtualization would refuse.
     void TearDown() override {
-        for (const std::string& line : recording_.log) {
-            const std::string prefix = "CreateFile " + kTarget + " access ";
+        const std::string prefix = "CreateFile " + kTarget + " access ";
+        for (const std::string& line : gLog) {
             if (line.compare(0, prefix.size(), prefix) != 0) continue;
             const DWORD access = std::stoul(line.substr(prefix.size()), nullptr, 16);
             EXPECT_FALSE((access & kChangingAccess) != 0 && (access & kRedirectedAccess) == 0)
                 << "refused under Program Files: " << line;
         }
-        gRecording = nullptr;
         GameFolderTest::TearDown();
     }
 
-    ReplaceResult install(const CameraPreset& preset) {
+    static ReplaceResult install(const CameraPreset& preset) {
         return ReplaceFileContents(kRecordingCalls, CameraFilePath, CameraTemporaryPath,
                                    {preset.fileText, kCameraFileTrailer});
-    }
-    void refuse(const std::string& call, const std::string& path, DWORD error) {
-        recording_.refusals.push_back({call, path, error});
     }
     static std::string installed(const CameraPreset& preset) {
         return std::string(preset.fileText) + std::string(kCameraFileTrailer);
     }
-
-    Recording recording_;
 };
 
 // Each byte on the disk before the file is closed, and closed before it is moved, with the
@@ -169,13 +145,13 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
         "MoveFileEx " + kTemporary + " to " + kTarget + " flags " +
             Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
     };
-    EXPECT_EQ(recording_.log, expected);
+    EXPECT_EQ(gLog, expected);
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(preset)));
 }
 
 TEST_F(WindowsReplaceTest, AMoveRefusedAsAccessDeniedWritesInPlaceThenDeletesTheTemporary) {
     WriteBytes("Cars/Cameras.ini", std::string(5000, 'x'));
-    refuse("MoveFileEx", kTarget, ERROR_ACCESS_DENIED);
+    gRefusals.insert({"MoveFileEx " + kTarget, ERROR_ACCESS_DENIED});
     const CameraPreset& preset = ThePresetTable()[2];
 
     ASSERT_TRUE(install(preset).succeeded());
@@ -184,14 +160,8 @@ TEST_F(WindowsReplaceTest, AMoveRefusedAsAccessDeniedWritesInPlaceThenDeletesThe
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     // After the refused move: open without sharing, every byte from the start, the end of
     // the file set, flushed and closed; only then is the temporary file deleted.
-    std::vector<std::string> afterMove;
-    for (const std::string& line : recording_.log) {
-        if (!afterMove.empty() || line.rfind("MoveFileEx", 0) == 0) afterMove.push_back(line);
-    }
     const std::vector<std::string> expected = {
-        afterMove.front(),
         Open(kTarget, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING),
-        "SetFilePointer " + kTarget + " 0",
         "WriteFile " + kTarget + " " + std::to_string(preset.fileText.size()),
         "WriteFile " + kTarget + " 4",
         "SetEndOfFile " + kTarget,
@@ -199,15 +169,15 @@ TEST_F(WindowsReplaceTest, AMoveRefusedAsAccessDeniedWritesInPlaceThenDeletesThe
         "CloseHandle " + kTarget,
         "DeleteFile " + kTemporary,
     };
-    EXPECT_EQ(afterMove, expected);
+    EXPECT_EQ(std::vector<std::string>(gLog.end() - std::ptrdiff_t(expected.size()), gLog.end()), expected);
 }
 
 // A write in place that fails leaves the old bytes, and says whether it could put them back.
 TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
     struct Case {
         const char* name;
-        DWORD openError;         // the open for writing in place refused with this, if not 0
-        int failingWrites;       // then this many writes to the target fail
+        DWORD openError;    // the open for writing in place refused with this, if not 0
+        int failingWrites;  // then this many writes to the target fail
         bool damaged;
     };
     const Case cases[] = {
@@ -219,9 +189,9 @@ TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes("Cars/Cameras.ini", kOldContent);
-        refuse("MoveFileEx", kTarget, ERROR_ACCESS_DENIED);
-        if (c.openError != 0) refuse("CreateFile", kTarget, c.openError);
-        for (int i = 0; i < c.failingWrites; ++i) refuse("WriteFile", kTarget, ERROR_CRC);
+        gRefusals = {{"MoveFileEx " + kTarget, ERROR_ACCESS_DENIED}};
+        if (c.openError != 0) gRefusals.insert({"CreateFile " + kTarget, c.openError});
+        for (int i = 0; i < c.failingWrites; ++i) gRefusals.insert({"WriteFile " + kTarget, ERROR_CRC});
 
         const ReplaceResult result = install(ThePresetTable()[1]);
 
@@ -232,7 +202,6 @@ TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
             EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", kOldContent));
         }
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
-        recording_.refusals.clear();
     }
 }
 

@@ -62,18 +62,8 @@ const System kSystems[] = {
      &SystemMessageFontHeight},
 };
 
-// The design in twips, scaled with rounding to the nearest pixel.
+// Twips scaled to the DPI, rounded to the nearest pixel.
 int Scaled(int twips, UINT dpi) { return (twips * int(dpi) + 720) / 1440; }
-
-struct DesignedControl {
-    int id;
-    int left, top, width, height;  // twips
-};
-constexpr DesignedControl kDesign[] = {
-    {IDC_TEXT1, 120, 1200, 3375, 2415},   {IDC_COMMAND1, 120, 3840, 1095, 375},
-    {IDC_COMMAND2, 1200, 3840, 1095, 375}, {IDC_COMMAND3, 2280, 3840, 1215, 375},
-    {IDC_COMMAND4, 120, 4200, 1695, 375},  {IDC_COMMAND5, 1800, 4200, 1695, 375},
-};
 
 LONG FontHeightOf(HWND control) {
     LOGFONTW font{};
@@ -103,20 +93,21 @@ void ExpectLaidOutFor(HWND window, UINT dpi, LONG buttonFontHeight) {
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, Scaled(3600, dpi));
     EXPECT_EQ(client.bottom, Scaled(4785, dpi));
-    for (const DesignedControl& design : kDesign) {
-        HWND control = GetDlgItem(window, design.id);
+    for (const ControlRow& row : kForm1Controls) {
+        SCOPED_TRACE("control " + std::to_string(row.id));
+        HWND control = GetDlgItem(window, row.id);
         RECT at{};
         GetWindowRect(control, &at);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
-        const int left = Scaled(design.left, dpi), top = Scaled(design.top, dpi);
-        EXPECT_EQ(at.left, left) << "control " << design.id;
-        EXPECT_EQ(at.top, top) << "control " << design.id;
-        EXPECT_EQ(at.right, left + Scaled(design.width, dpi)) << "control " << design.id;
-        EXPECT_EQ(at.bottom, top + Scaled(design.height, dpi)) << "control " << design.id;
-        // 8.25 points for the help text; the system's message font for the buttons.
+        const int left = Scaled(row.twips.left, dpi), top = Scaled(row.twips.top, dpi);
+        EXPECT_EQ(at.left, left);
+        EXPECT_EQ(at.top, top);
+        EXPECT_EQ(at.right, left + Scaled(row.twips.width, dpi));
+        EXPECT_EQ(at.bottom, top + Scaled(row.twips.height, dpi));
+        // 8.25 points for the help text; the system's message font for the buttons (and the
+        // label, which nobody sees).
         EXPECT_EQ(FontHeightOf(control),
-                  design.id == IDC_TEXT1 ? -MulDiv(825, int(dpi), 7200) : buttonFontHeight)
-            << "control " << design.id;
+                  row.kind == ControlKind::HelpText ? -MulDiv(825, int(dpi), 7200) : buttonFontHeight);
     }
 }
 
@@ -158,11 +149,14 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
     gHighContrast = false;
     Form1 form(DpiApi::OfThisSystem(), &TestHighContrastIsOn);
     ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
-    HWND help = GetDlgItem(form.window(), IDC_TEXT1);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 600);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const auto colourFor = [&](UINT message, int id, HDC dc) {
+        return BrushColour(reinterpret_cast<HBRUSH>(SendMessageW(
+            form.window(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(form.window(), id)))));
+    };
+    const WindowDc screen(nullptr);
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.dc(), 240, 320));
+    const MemoryDcWith memory(screen.dc(), bitmap.get());
+    HDC dc = memory.dc();
 
     for (bool on : {false, true, false}) {
         SCOPED_TRACE(on ? "high contrast" : "normal");
@@ -170,24 +164,15 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
         SendMessageW(form.window(), on ? WM_SETTINGCHANGE : WM_SYSCOLORCHANGE, SPI_SETHIGHCONTRAST, 0);
         const COLORREF background = on ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0);
 
-        const auto helpBrush = reinterpret_cast<HBRUSH>(
-            SendMessageW(form.window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(help)));
+        EXPECT_EQ(colourFor(WM_CTLCOLORSTATIC, IDC_TEXT1, dc), background);
         EXPECT_EQ(GetTextColor(dc), on ? GetSysColor(COLOR_WINDOWTEXT) : RGB(255, 255, 128));
         EXPECT_EQ(GetBkColor(dc), background);
-        EXPECT_EQ(BrushColour(helpBrush), background);
-        const auto buttonBrush = reinterpret_cast<HBRUSH>(SendMessageW(
-            form.window(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
-            reinterpret_cast<LPARAM>(GetDlgItem(form.window(), IDC_COMMAND1))));
-        EXPECT_EQ(BrushColour(buttonBrush), on ? GetSysColor(COLOR_BTNFACE) : RGB(0, 0, 0));
+        EXPECT_EQ(colourFor(WM_CTLCOLORBTN, IDC_COMMAND1, dc), on ? GetSysColor(COLOR_BTNFACE) : RGB(0, 0, 0));
 
         SetPixel(dc, 230, 310, RGB(1, 2, 3));  // below the buttons
         SendMessageW(form.window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         EXPECT_EQ(GetPixel(dc, 230, 310), background) << "window background";
     }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -188,26 +188,6 @@ TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
     ASSERT_TRUE(InstallPreset(ThePresetTable()[0]).succeeded());
     EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])));
 }
-
-// Where Windows refuses the move as access denied (a file only in the real Program Files
-// folder), the file is written in place; with no file to write over, the refusal stands.
-TEST_F(InstallPresetTest, AMoveRefusedAsAccessDeniedWritesTheFileInPlace) {
-    static const InjectedFault moveDenied{ReplaceStep::Replace, ERROR_ACCESS_DENIED};
-    WriteBytes(kCameraFile, std::string(6000, 'x'));
-
-    const InstallResult overOldFile = InstallPreset(ThePresetTable()[1], &moveDenied);
-
-    EXPECT_TRUE(overOldFile.succeeded()) << ::testing::PrintToString(overOldFile.failedStep);
-    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[1])));
-    EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
-
-    fs::remove(kCameraFile);
-    const InstallResult noOldFile = InstallPreset(ThePresetTable()[1], &moveDenied);
-
-    EXPECT_EQ(noOldFile.failedStep, ReplaceStep::Replace);
-    EXPECT_EQ(noOldFile.osError, std::uint32_t(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars"}));
-}
 #endif
 
 }  // namespace

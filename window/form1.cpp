@@ -38,7 +38,6 @@ Colours ColoursFor(bool highContrast) {
             GetSysColorBrush(COLOR_WINDOW), GetSysColorBrush(COLOR_BTNFACE)};
 }
 
-
 // The help text's font: 8.25 points.
 GdiObject<HFONT> CreateHelpFont(UINT dpi) {
     return GdiObject<HFONT>(CreateFontW(-MulDiv(825, int(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE,

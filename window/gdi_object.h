@@ -7,24 +7,24 @@
 
 namespace zvk {
 
-// A font, brush or bitmap, deleted with its owner.
-template <class Handle>
-class GdiObject {
+// A handle that its owner frees with `Free` when it goes or takes another.
+template <class Handle, class Free>
+class Owned {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned& operator=(Owned&& other) noexcept {
         reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    ~GdiObject() { reset(); }
+    ~Owned() { reset(); }
 
     Handle get() const { return handle_; }
     void reset(Handle handle = nullptr) {
-        if (handle_ != nullptr) DeleteObject(handle_);
+        if (handle_ != nullptr) Free{}(handle_);
         handle_ = handle;
     }
 
@@ -32,26 +32,18 @@ private:
     Handle handle_ = nullptr;
 };
 
-// An icon loaded for one size, destroyed with its owner.
-class OwnedIcon {
-public:
-    OwnedIcon() = default;
-    explicit OwnedIcon(HICON icon) : icon_(icon) {}
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(OwnedIcon&& other) noexcept {
-        if (icon_ != nullptr) DestroyIcon(icon_);
-        icon_ = std::exchange(other.icon_, nullptr);
-        return *this;
-    }
-    ~OwnedIcon() {
-        if (icon_ != nullptr) DestroyIcon(icon_);
-    }
-    HICON get() const { return icon_; }
-
-private:
-    HICON icon_ = nullptr;
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
+struct DestroyIconHandle {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+
+// A font, brush or bitmap.
+template <class Handle>
+using GdiObject = Owned<Handle, DeleteGdiObject>;
+// An icon loaded for one size.
+using OwnedIcon = Owned<HICON, DestroyIconHandle>;
 
 // BeginPaint .. EndPaint.
 class PaintScope {
