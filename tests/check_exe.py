@@ -158,10 +158,9 @@ def manifest_problems(resources, version):
     identity = root.find(f"{{{ASM_V1}}}assemblyIdentity")
     if identity is None or identity.get("version") != version:
         problems.append(f"the manifest's assemblyIdentity is not of version {version}")
-    controls = [identity.attrib for identity in
-                root.findall(f"{{{ASM_V1}}}dependency/{{{ASM_V1}}}dependentAssembly/{{{ASM_V1}}}assemblyIdentity")]
-    if not any(all(identity.get(k) == v for k, v in COMMON_CONTROLS_6.items())
-               and identity.get("processorArchitecture") in ("*", "x86") for identity in controls):
+    dependencies = root.findall(f"{{{ASM_V1}}}dependency/{{{ASM_V1}}}dependentAssembly/{{{ASM_V1}}}assemblyIdentity")
+    if not any(all(dependency.get(k) == v for k, v in COMMON_CONTROLS_6.items())
+               and dependency.get("processorArchitecture") in ("*", "x86") for dependency in dependencies):
         problems.append("the manifest does not depend on common controls 6 (visual styles)")
     settings = f"{{{ASM_V3}}}application/{{{ASM_V3}}}windowsSettings"
     aware = root.findtext(f"{settings}/{{{SETTINGS_2005}}}dpiAware", "").strip().lower()

@@ -9,6 +9,7 @@ matches the zip and the exe; the zip holds exactly the exe and ReadMe.txt; the R
 Files not yet added to git are not copied: add new sources before running it.
 """
 import hashlib
+import io
 import shutil
 import subprocess
 import sys
@@ -29,7 +30,7 @@ def problems_with(files, tested_exe):
     zips = [name for name in files if name.endswith(".zip")]
     if sorted(files) != sorted(zips + ["SHA256SUMS"]) or len(zips) != 1:
         return [f"the release is {sorted(files)}, not one zip and SHA256SUMS"]
-    archive = zipfile.ZipFile(ROOT / "build" / "release-check" / "first" / zips[0])
+    archive = zipfile.ZipFile(io.BytesIO(files[zips[0]]))
     if archive.namelist() != ["ZvkCameraMode.exe", "ReadMe.txt"]:
         problems.append(f"the zip holds {archive.namelist()}, not ZvkCameraMode.exe and ReadMe.txt")
         return problems
@@ -72,7 +73,8 @@ def main(tested_exe=None):
         print(f"  {hashlib.sha256(data).hexdigest()}  {name} ({len(data)} bytes)")
     for problem in problems:
         print(f"FAILED: {problem}")
-    print("The release builds the same bytes twice" if not problems else "")
+    if not problems:
+        print("The release builds the same bytes twice")
     return 1 if problems else 0
 
 
