@@ -36,8 +36,9 @@ private:
 void InstallPresetCall(benchmark::State& state) {
     GameFolder folder;
     const zvk::CameraPreset& preset = zvk::ThePresetTable()[0];
+    const zvk::PathText gameFolder(fs::current_path().native());
     for (auto _ : state) {
-        if (!zvk::InstallPreset(preset).succeeded()) state.SkipWithError("install failed");
+        if (!zvk::InstallPreset(preset, gameFolder).succeeded()) state.SkipWithError("install failed");
     }
 }
 

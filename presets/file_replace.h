@@ -1,55 +1,90 @@
-// Replacing a file's whole content in one step: the only platform-specific code of the core.
+// The core's file operations, the only platform-specific code of the core: reading a file,
+// replacing a file's whole content in one step, and keeping a copy of a file under a new name.
 #pragma once
 
+#include "file_calls.h"
+#include "path_text.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
 
 namespace zvk {
 
-#ifdef _WIN32
-using PathChar = wchar_t;
-#else
-using PathChar = char;
-#endif
+// GetLastError() on Windows, errno on POSIX.
+using OsError = std::uint32_t;
 
-// The steps of a replace, in order; a failure names the one that failed.
+// The steps of an install, in order; a failure names the one that failed.
 enum class ReplaceStep : std::uint8_t {
     None,             // nothing failed
+    FindGameFolder,   // no folder that holds Cars: neither the working folder nor the program's
+    KeepOwnFile,      // the player's own camera file could not be read, or not kept as a backup
     CheckTarget,      // the file to replace is read-only
     CreateTemporary,  // the temporary file beside the target could not be created
     Write,
     Flush,
     Close,
     Replace,          // the temporary file could not take the target's place
-    WriteInPlace,     // Windows only: the target, written over where the move was refused
+    ReadOldFile,      // Windows only: the target's old bytes, read before writing over it
+    WriteInPlace,     // Windows only: the target, written over where every move was refused
 };
 
-// Success, or the step that failed and the operating system's error code for it
-// (GetLastError() on Windows, errno on POSIX). A failure leaves the target as it was, unless
-// a write in place failed and the old bytes could not be put back either: then it is damaged.
+// Success, or the step that failed and the operating system's error code for it. A failure
+// leaves the target as it was, unless a write in place failed and the old bytes could not be
+// put back either: then it is damaged. The temporary file is gone either way, unless deleting
+// it failed too: then it is left.
 struct [[nodiscard]] ReplaceResult {
     ReplaceStep failedStep = ReplaceStep::None;
-    std::uint32_t osError = 0;
+    OsError osError = 0;
     bool targetDamaged = false;
+    bool temporaryLeft = false;
 
     bool succeeded() const { return failedStep == ReplaceStep::None; }
 };
 
-// Lets a test make one step fail as if the operating system had refused it.
-struct InjectedFault {
-    ReplaceStep step;
-    std::uint32_t osError;
+enum class PathKind : std::uint8_t { Missing, File, Folder, Unknown };
+
+// What is at `path`, without opening it. Unknown: it could not be told (see the OS error).
+PathKind KindOf(const FileCalls& calls, const PathChar* path);
+
+// A file opened for reading, shared with everyone: reading never stands in another program's
+// way. Closed with its owner.
+class FileReader {
+public:
+    FileReader(const FileCalls& calls, const PathChar* path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool isOpen() const { return error_ == 0; }
+    // Why it is not open, or why the last read failed.
+    OsError error() const { return error_; }
+    // Fills `buffer` up to `size` bytes, fewer only at the end of the file. False on a failure.
+    bool read(char* buffer, std::size_t size, std::size_t& got);
+
+private:
+    const FileCalls& calls_;
+    std::intptr_t handle_;
+    OsError error_ = 0;
 };
+
+// Success, or a CheckTarget failure where `target` is read-only: the player meant it to stay
+// as it is, so it is never made writable. ReplaceFileContents asks this first too.
+ReplaceResult CheckReplaceable(const FileCalls& calls, const PathChar* target);
 
 // Writes `chunks`, one after the other, to `temporary` (created or truncated; it must lie in
 // the target's folder), makes them durable and then moves the file over `target` in one step.
-// Where Windows refuses that move but lets the target be written, the bytes are written over
-// the target in place instead. Either `target` ends up holding exactly the new bytes, or it is
-// left as it was (see ReplaceResult) and `temporary` is gone. Folders are never created, and a
-// read-only target is never made writable: that is a CheckTarget failure.
-ReplaceResult ReplaceFileContents(const PathChar* target, const PathChar* temporary,
-                                  std::initializer_list<std::string_view> chunks,
-                                  const InjectedFault* fault = nullptr);
+// On Windows, where every move is refused but the target may be written, the bytes are
+// written over the target in place as a last resort. Either `target` ends up holding exactly
+// the new bytes, or it is left as it was (see ReplaceResult). Folders are never created.
+ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target,
+                                  const PathChar* temporary,
+                                  std::initializer_list<std::string_view> chunks);
+
+// Copies `source` through `temporary` to `copy`, a name that must not be taken: the copy is
+// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure.
+ReplaceResult KeepCopy(const FileCalls& calls, const PathChar* source, const PathChar* temporary,
+                       const PathChar* copy);
 
 }  // namespace zvk

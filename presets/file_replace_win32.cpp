@@ -1,25 +1,21 @@
-#include "file_replace_win32.h"
+#include "file_replace.h"
 
 namespace zvk {
 
-const Win32FileCalls kSystemFileCalls = {
-    &::GetFileAttributesW, &::CreateFileW,      &::ReadFile,         &::WriteFile,
-    &::SetFilePointer,     &::SetEndOfFile,     &::FlushFileBuffers, &::CloseHandle,
-    &::MoveFileExW,        &::DeleteFileW,
+const FileCalls kSystemFileCalls = {
+    &::GetFileAttributesW, &::CreateFileW,   &::GetFileSizeEx,    &::ReadFile,
+    &::WriteFile,          &::SetFilePointer, &::SetEndOfFile,    &::FlushFileBuffers,
+    &::CloseHandle,        &::MoveFileExW,    &::DeleteFileW,     &::Sleep,
 };
 
 namespace {
 
 ReplaceResult Failure(ReplaceStep step, DWORD osError) { return {step, osError}; }
 
-bool IsInjected(const InjectedFault* fault, ReplaceStep step) {
-    return fault != nullptr && fault->step == step;
-}
-
 // An open file, closed with its owner unless closed before.
 class OpenFile {
 public:
-    OpenFile(const Win32FileCalls& calls, HANDLE handle) : calls_(calls), handle_(handle) {}
+    OpenFile(const FileCalls& calls, HANDLE handle) : calls_(calls), handle_(handle) {}
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
     ~OpenFile() {
@@ -37,10 +33,10 @@ public:
     }
 
 protected:
-    const Win32FileCalls& calls() const { return calls_; }
+    const FileCalls& calls() const { return calls_; }
 
 private:
-    const Win32FileCalls& calls_;
+    const FileCalls& calls_;
     HANDLE handle_;
 };
 
@@ -48,29 +44,42 @@ private:
 // target's place, whichever way the replace ends.
 class TemporaryFile : public OpenFile {
 public:
-    TemporaryFile(const Win32FileCalls& calls, const wchar_t* path)
+    TemporaryFile(const FileCalls& calls, const wchar_t* path)
         // CREATE_ALWAYS also reuses a file left behind by a run that was killed half-way.
         // No sharing: a second copy of the program cannot write it at the same time.
         : OpenFile(calls, calls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr)),
           path_(path), created_(isOpen()) {}
-    ~TemporaryFile() {
-        if (isOpen()) close();
-        if (created_ && !moved_) calls().deleteFile(path_);
+    ~TemporaryFile() { discard(); }
+
+    void markMoved() { created_ = false; }
+
+    // Ends with `result`: the file closed and deleted, and said so where it could not be.
+    ReplaceResult discarding(ReplaceResult result) {
+        result.temporaryLeft = !discard();
+        return result;
     }
-    void markMoved() { moved_ = true; }
 
 private:
+    bool discard() {
+        if (isOpen()) close();
+        if (!created_) return true;
+        created_ = false;
+        return calls().deleteFile(path_) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+
     const wchar_t* path_;
     bool created_;
-    bool moved_ = false;
 };
 
-bool WriteAll(const Win32FileCalls& calls, HANDLE file, std::string_view bytes) {
+// Every byte, in as many calls as it takes. `landed` learns whether any byte reached the file.
+bool WriteAll(const FileCalls& calls, HANDLE file, std::string_view bytes, bool* landed = nullptr) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : DWORD(bytes.size());
         DWORD written = 0;
-        if (!calls.writeFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        const BOOL wrote = calls.writeFile(file, bytes.data(), chunk, &written, nullptr);
+        if (written > 0 && landed != nullptr) *landed = true;
+        if (!wrote) return false;
         if (written == 0) {
             SetLastError(ERROR_WRITE_FAULT);
             return false;
@@ -80,53 +89,98 @@ bool WriteAll(const Win32FileCalls& calls, HANDLE file, std::string_view bytes) 
     return true;
 }
 
-// The camera file is under 3 KB; a file far larger is not one the program would hold in
-// memory in order to put it back.
-constexpr DWORD kLargestFileToRestore = 64 * 1024;
+constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
-// The whole file from where it stands, into `bytes`; its length in `length`.
-bool ReadAll(const Win32FileCalls& calls, HANDLE file, char* bytes, DWORD& length) {
-    length = 0;
-    for (;;) {
-        DWORD read = 0;
-        if (!calls.readFile(file, bytes + length, kLargestFileToRestore - length, &read, nullptr))
-            return false;
-        if (read == 0) return true;
-        length += read;
-        if (length == kLargestFileToRestore) {  // full, so quite possibly not all of it
-            SetLastError(ERROR_FILE_TOO_LARGE);
-            return false;
-        }
-    }
+// MoveFileExW rather than ReplaceFileW: the latter can fail half-way with the target gone.
+DWORD Move(const FileCalls& calls, const wchar_t* from, const wchar_t* to) {
+    return calls.moveFileEx(from, to, kMoveFlags) ? DWORD(ERROR_SUCCESS) : GetLastError();
 }
 
+// A virus scanner or the search indexer holds a file it has just seen for a moment, and
+// Windows refuses to move over it meanwhile: a few short pauses outlast it.
+DWORD MoveWithRetries(const FileCalls& calls, const wchar_t* from, const wchar_t* to) {
+    constexpr int kRetries = 3;
+    constexpr DWORD kPauseMilliseconds = 50;
+    DWORD error = Move(calls, from, to);
+    for (int retry = 0; retry < kRetries && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION);
+         ++retry) {
+        calls.sleep(kPauseMilliseconds);
+        error = Move(calls, from, to);
+    }
+    return error;
+}
+
+// Under Program Files, Windows Vista and later redirect this program's writes to the
+// player's VirtualStore, which is where the game reads the file too. A move onto a file that
+// exists only in the real folder is not redirected but refused as access denied; an open of
+// that file for writing is redirected, and makes the redirected copy without changing a byte.
+// From then on the target's name means that copy, and the move is an ordinary rename inside
+// the VirtualStore. Without sharing: a sharing violation here means another program has the
+// file open, and that is the answer.
+DWORD MakeRedirectedCopy(const FileCalls& calls, const wchar_t* target) {
+    OpenFile copy(calls, calls.createFile(target, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.isOpen()) return GetLastError();
+    copy.close();
+    return ERROR_SUCCESS;
+}
+
+// Bytes on the process heap, freed with their owner.
+class HeapBytes {
+public:
+    explicit HeapBytes(SIZE_T size) : bytes_(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size ? size : 1))) {}
+    ~HeapBytes() {
+        if (bytes_ != nullptr) HeapFree(GetProcessHeap(), 0, bytes_);
+    }
+    HeapBytes(const HeapBytes&) = delete;
+    HeapBytes& operator=(const HeapBytes&) = delete;
+    char* get() const { return bytes_; }
+
+private:
+    char* bytes_;
+};
+
 // From the start of the open file: exactly `chunks` and nothing after them, on the disk.
-bool Overwrite(const Win32FileCalls& calls, HANDLE file,
-               std::initializer_list<std::string_view> chunks) {
+// `changed` learns whether the file's bytes may differ from before.
+bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::string_view> chunks,
+               bool& changed) {
     if (calls.setFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR)
         return false;
     for (std::string_view chunk : chunks) {
-        if (!WriteAll(calls, file, chunk)) return false;
+        if (!WriteAll(calls, file, chunk, &changed)) return false;
     }
+    changed = true;  // setting the end cuts off what is left of the old bytes
     return calls.setEndOfFile(file) && calls.flushFileBuffers(file);
 }
 
-// Writes the target in place, as the game writes its own files. If that fails half-way, the
-// old bytes, read first, are written back.
-ReplaceResult WriteInPlace(const Win32FileCalls& calls, const wchar_t* target,
+// Writes the target in place, as the game writes its own files: the last resort, since a
+// crash half-way would leave a mixed file. If it fails half-way, the old bytes, read first,
+// are written back.
+ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
                            std::initializer_list<std::string_view> chunks) {
     OpenFile file(calls, calls.createFile(target, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isOpen()) return Failure(ReplaceStep::WriteInPlace, GetLastError());
-    char old[kLargestFileToRestore];
-    DWORD oldLength = 0;
-    if (!ReadAll(calls, file.handle(), old, oldLength))
-        return Failure(ReplaceStep::WriteInPlace, GetLastError());
 
-    if (!Overwrite(calls, file.handle(), chunks)) {
+    LARGE_INTEGER size{};
+    if (!calls.getFileSize(file.handle(), &size)) return Failure(ReplaceStep::ReadOldFile, GetLastError());
+    if (size.QuadPart > 0x7FFFFFFF) return Failure(ReplaceStep::ReadOldFile, ERROR_FILE_TOO_LARGE);
+    const DWORD length = DWORD(size.QuadPart);
+    HeapBytes old(length);
+    if (old.get() == nullptr) return Failure(ReplaceStep::ReadOldFile, ERROR_NOT_ENOUGH_MEMORY);
+    DWORD oldLength = 0;
+    for (DWORD read = 1; read > 0 && oldLength < length; oldLength += read) {
+        if (!calls.readFile(file.handle(), old.get() + oldLength, length - oldLength, &read, nullptr))
+            return Failure(ReplaceStep::ReadOldFile, GetLastError());
+    }
+
+    bool changed = false;
+    if (!Overwrite(calls, file.handle(), chunks, changed)) {
         ReplaceResult failure = Failure(ReplaceStep::WriteInPlace, GetLastError());
-        failure.targetDamaged = !Overwrite(calls, file.handle(), {std::string_view(old, oldLength)});
+        bool restoring = false;
+        failure.targetDamaged =
+            changed && !Overwrite(calls, file.handle(), {std::string_view(old.get(), oldLength)}, restoring);
         return failure;
     }
     // The new bytes are on the disk by now: a failing close cannot take them back, and
@@ -137,60 +191,107 @@ ReplaceResult WriteInPlace(const Win32FileCalls& calls, const wchar_t* target,
 
 }  // namespace
 
-ReplaceResult ReplaceFileContents(const Win32FileCalls& calls, const wchar_t* target,
-                                  const wchar_t* temporary,
-                                  std::initializer_list<std::string_view> chunks,
-                                  const InjectedFault* fault) {
+PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
+    const DWORD attributes = calls.getFileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
+                                                                              : PathKind::Unknown;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+FileReader::FileReader(const FileCalls& calls, const wchar_t* path)
+    : calls_(calls),
+      handle_(reinterpret_cast<std::intptr_t>(
+          calls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))) {
+    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) error_ = GetLastError();
+}
+
+FileReader::~FileReader() {
+    if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) calls_.closeHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        const DWORD wanted = size - got > 0x40000000u ? 0x40000000u : DWORD(size - got);
+        DWORD read = 0;
+        if (!calls_.readFile(reinterpret_cast<HANDLE>(handle_), buffer + got, wanted, &read, nullptr)) {
+            error_ = GetLastError();
+            return false;
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    return true;
+}
+
+// Windows refuses to replace a read-only file and Wine does not: asking first makes the
+// answer the same wherever the program runs.
+ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     const DWORD attributes = calls.getFileAttributes(target);
-    const bool targetIsFile =
-        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    // Windows refuses to replace a read-only file and Wine does not: asking first makes the
-    // answer the same wherever the program runs.
-    const DWORD refusal = IsInjected(fault, ReplaceStep::CheckTarget) ? fault->osError
-                          : targetIsFile && (attributes & FILE_ATTRIBUTE_READONLY)
-                              ? DWORD(ERROR_ACCESS_DENIED)
-                              : DWORD(ERROR_SUCCESS);
-    if (refusal != ERROR_SUCCESS) return Failure(ReplaceStep::CheckTarget, refusal);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_READONLY))
+        return Failure(ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED);
+    return {};
+}
+
+ReplaceResult ReplaceFileContents(const FileCalls& calls, const wchar_t* target, const wchar_t* temporary,
+                                  std::initializer_list<std::string_view> chunks) {
+    const ReplaceResult replaceable = CheckReplaceable(calls, target);
+    if (!replaceable.succeeded()) return replaceable;
+    const bool targetIsFile = KindOf(calls, target) == PathKind::File;
 
     TemporaryFile file(calls, temporary);
     if (!file.isOpen()) return Failure(ReplaceStep::CreateTemporary, GetLastError());
-    if (IsInjected(fault, ReplaceStep::CreateTemporary))
-        return Failure(ReplaceStep::CreateTemporary, fault->osError);
-
     for (std::string_view chunk : chunks) {
-        if (!WriteAll(calls, file.handle(), chunk)) return Failure(ReplaceStep::Write, GetLastError());
+        if (!WriteAll(calls, file.handle(), chunk))
+            return file.discarding(Failure(ReplaceStep::Write, GetLastError()));
     }
-    if (IsInjected(fault, ReplaceStep::Write)) return Failure(ReplaceStep::Write, fault->osError);
+    if (!calls.flushFileBuffers(file.handle()))
+        return file.discarding(Failure(ReplaceStep::Flush, GetLastError()));
+    if (!file.close()) return file.discarding(Failure(ReplaceStep::Close, GetLastError()));
 
-    if (!calls.flushFileBuffers(file.handle())) return Failure(ReplaceStep::Flush, GetLastError());
-    if (IsInjected(fault, ReplaceStep::Flush)) return Failure(ReplaceStep::Flush, fault->osError);
-
-    if (!file.close()) return Failure(ReplaceStep::Close, GetLastError());
-    if (IsInjected(fault, ReplaceStep::Close)) return Failure(ReplaceStep::Close, fault->osError);
-
-    // MoveFileExW rather than ReplaceFileW: the latter can fail half-way with the target gone.
-    DWORD moveError = IsInjected(fault, ReplaceStep::Replace) ? fault->osError : 0;
-    if (moveError == 0 && !calls.moveFileEx(temporary, target,
-                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        moveError = GetLastError();
-    if (moveError == 0) {
+    DWORD error = MoveWithRetries(calls, temporary, target);
+    if (error == ERROR_ACCESS_DENIED && targetIsFile) {
+        const DWORD opened = MakeRedirectedCopy(calls, target);
+        if (opened != ERROR_SUCCESS) return file.discarding(Failure(ReplaceStep::Replace, opened));
+        error = Move(calls, temporary, target);
+    }
+    if (error == ERROR_SUCCESS) {
         file.markMoved();
         return {};
     }
-    // Under Program Files, Windows Vista and later redirect this program's writes to the
-    // player's VirtualStore, which is where the game reads the file too. That redirection
-    // covers creating and writing files, but not every move onto a file that exists only in
-    // the real folder: such a move is refused as access denied. Writing the file in place is
-    // redirected, so that is what the program falls back to. The temporary file, complete on
-    // the disk, is deleted only once the target holds the new bytes.
-    if (moveError != ERROR_ACCESS_DENIED || !targetIsFile) return Failure(ReplaceStep::Replace, moveError);
-    return WriteInPlace(calls, target, chunks);
+    if (error != ERROR_ACCESS_DENIED || !targetIsFile)
+        return file.discarding(Failure(ReplaceStep::Replace, error));
+    // The temporary file, complete on the disk, is deleted only once the target holds the
+    // new bytes, or has failed to.
+    return file.discarding(WriteInPlace(calls, target, chunks));
 }
 
-ReplaceResult ReplaceFileContents(const wchar_t* target, const wchar_t* temporary,
-                                  std::initializer_list<std::string_view> chunks,
-                                  const InjectedFault* fault) {
-    return ReplaceFileContents(kSystemFileCalls, target, temporary, chunks, fault);
+ReplaceResult KeepCopy(const FileCalls& calls, const wchar_t* source, const wchar_t* temporary,
+                       const wchar_t* copy) {
+    FileReader reader(calls, source);
+    if (!reader.isOpen()) return Failure(ReplaceStep::KeepOwnFile, reader.error());
+    TemporaryFile file(calls, temporary);
+    if (!file.isOpen()) return Failure(ReplaceStep::KeepOwnFile, GetLastError());
+    char buffer[16 * 1024];
+    for (std::size_t got = sizeof buffer; got == sizeof buffer;) {
+        if (!reader.read(buffer, sizeof buffer, got))
+            return file.discarding(Failure(ReplaceStep::KeepOwnFile, reader.error()));
+        if (!WriteAll(calls, file.handle(), std::string_view(buffer, got)))
+            return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
+    }
+    if (!calls.flushFileBuffers(file.handle()))
+        return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
+    if (!file.close()) return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
+    // Without MOVEFILE_REPLACE_EXISTING: a name that is taken keeps what it holds.
+    if (!calls.moveFileEx(temporary, copy, MOVEFILE_WRITE_THROUGH))
+        return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
+    file.markMoved();
+    return {};
 }
 
 }  // namespace zvk

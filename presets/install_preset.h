@@ -1,28 +1,27 @@
 // Installing a camera preset as the game's camera file.
 #pragma once
 
+#include "camera_file.h"
 #include "camera_preset.h"
 #include "file_replace.h"
+#include "path_text.h"
 
 namespace zvk {
 
-// The game's camera file, relative to the working folder: the program is started from the
-// game's folder and never looks anywhere else.
-#ifdef _WIN32
-inline constexpr PathChar CameraFilePath[] = L"Cars\\Cameras.ini";
-inline constexpr PathChar CameraTemporaryPath[] = L"Cars\\Cameras.ini.tmp";
-#else
-inline constexpr PathChar CameraFilePath[] = "Cars/Cameras.ini";
-inline constexpr PathChar CameraTemporaryPath[] = "Cars/Cameras.ini.tmp";
-#endif
+// How an install ended, and where the player's own camera file was kept on the way, if it was
+// kept now (see BackupIn; a failure after keeping it keeps the number too).
+struct [[nodiscard]] InstallResult : ReplaceResult {
+    unsigned keptAs = 0;
+};
 
-// Two line ends follow the preset's text in the file, as in the files the game came with.
-inline constexpr std::string_view kCameraFileTrailer = "\r\n\r\n";
+// Replaces the camera file in `gameFolder` with `preset`'s text and the trailer, or leaves it
+// untouched and says why not. A camera file of the player's own is kept as a backup first,
+// and is replaced only once it has been kept.
+InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFolder);
+InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder);
 
-using InstallResult = ReplaceResult;
-
-// Replaces the camera file with `preset`'s text and the trailer, or leaves it untouched
-// and says why not.
-InstallResult InstallPreset(const CameraPreset& preset, const InjectedFault* fault = nullptr);
+// The preset the camera file in `gameFolder` holds byte for byte, as an index into
+// ThePresetTable(), or -1 for none. Only reads.
+int ActivePreset(const PathText& gameFolder);
 
 }  // namespace zvk

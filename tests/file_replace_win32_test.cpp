@@ -1,28 +1,26 @@
-// The Windows replace, call by call: the order that makes it durable, the fallback where the
-// move is refused, and no open of the camera file that Windows' file virtualization refuses
-// under Program Files. The calls go to the real file system, seen and steered on the way.
-#include "file_replace_win32.h"
+// The Windows replace, call by call: the order that makes it durable, short retries for a
+// file held a moment, the redirected copy that keeps the move atomic under Program Files, the
+// write in place as the last resort, and no open of the camera file that Windows' file
+// virtualization refuses. The calls go to the real file system, seen and steered on the way.
 #include "install_preset.h"
+#include "recorded_calls.h"
 
 #include "game_folder.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
 namespace zvk {
 namespace {
 
-using test_support::GameFolderTest;
+using test_support::Call;
+using test_support::gCallLog;
 using test_support::HoldsBytes;
+using test_support::Refuse;
 using test_support::Tree;
 using test_support::WriteBytes;
 
-const std::string kTarget = "Cars\\Cameras.ini";
-const std::string kTemporary = "Cars\\Cameras.ini.tmp";
 const std::string kOldContent = "[master]\r\n; the player's own\r\n";
-
-std::string Narrow(const wchar_t* path) { return std::string(path, path + lstrlenW(path)); }
 
 std::string Hex(DWORD value) {
     char text[16];
@@ -30,65 +28,18 @@ std::string Hex(DWORD value) {
     return text;
 }
 
-std::string Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return "CreateFile " + path + " access " + Hex(access) + " share " + Hex(share) +
-           " disposition " + Hex(disposition);
+std::string Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) {
+    return "CreateFile " + name + " access " + Hex(access) + " share " + Hex(share) + " disposition " +
+           Hex(disposition);
 }
+const std::string kMove = "MoveFileEx Cameras.ini.tmp to Cameras.ini flags " +
+                          Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+const std::string kRedirectedCopy = Open("Cameras.ini", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
 
-// The calls made, one line each; the files' names by handle; and the refusals a test asks
-// for ("call path" to error), each used up by the first call it matches.
-std::vector<std::string> gLog;
-std::map<HANDLE, std::string> gPaths;
-std::multimap<std::string, DWORD> gRefusals;
-
-bool LoggedAndRefused(const std::string& line, const std::string& call, const std::string& path) {
-    gLog.push_back(line);
-    const auto refusal = gRefusals.find(call + " " + path);
-    if (refusal == gRefusals.end()) return false;
-    SetLastError(refusal->second);
-    gRefusals.erase(refusal);
-    return true;
+// The last `count` calls, or all of them where fewer were made.
+std::vector<std::string> LastCalls(std::size_t count) {
+    return {gCallLog.end() - std::ptrdiff_t(std::min(count, gCallLog.size())), gCallLog.end()};
 }
-
-HANDLE WINAPI RecordCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                               DWORD disposition, DWORD flags, HANDLE model) {
-    if (LoggedAndRefused(Open(Narrow(path), access, share, disposition), "CreateFile", Narrow(path)))
-        return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileW(path, access, share, security, disposition, flags, model);
-    gPaths[file] = Narrow(path);
-    return file;
-}
-BOOL WINAPI RecordWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    return !LoggedAndRefused("WriteFile " + gPaths[file] + " " + std::to_string(size), "WriteFile", gPaths[file]) &&
-           WriteFile(file, bytes, size, written, overlapped);
-}
-BOOL WINAPI RecordSetEndOfFile(HANDLE file) {
-    gLog.push_back("SetEndOfFile " + gPaths[file]);
-    return SetEndOfFile(file);
-}
-BOOL WINAPI RecordFlushFileBuffers(HANDLE file) {
-    gLog.push_back("FlushFileBuffers " + gPaths[file]);
-    return FlushFileBuffers(file);
-}
-BOOL WINAPI RecordCloseHandle(HANDLE file) {
-    gLog.push_back("CloseHandle " + gPaths[file]);
-    return CloseHandle(file);
-}
-BOOL WINAPI RecordMoveFileEx(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    const std::string line = "MoveFileEx " + Narrow(from) + " to " + Narrow(to) + " flags " + Hex(flags);
-    return !LoggedAndRefused(line, "MoveFileEx", Narrow(to)) && MoveFileExW(from, to, flags);
-}
-BOOL WINAPI RecordDeleteFile(LPCWSTR path) {
-    gLog.push_back("DeleteFile " + Narrow(path));
-    return DeleteFileW(path);
-}
-
-// Looking at a file, or moving within it, changes nothing: those calls go straight through.
-const Win32FileCalls kRecordingCalls = {
-    &::GetFileAttributesW,   &RecordCreateFile,  &::ReadFile,        &RecordWriteFile,
-    &::SetFilePointer,       &RecordSetEndOfFile, &RecordFlushFileBuffers,
-    &RecordCloseHandle,      &RecordMoveFileEx,  &RecordDeleteFile,
-};
 
 // Under Program Files, a standard user's open that asks to change a file which exists only in
 // the real folder is redirected to the VirtualStore only if it asks for one of these...
@@ -97,20 +48,18 @@ constexpr DWORD kRedirectedAccess = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DAT
 // ...and is refused as access denied otherwise.
 constexpr DWORD kChangingAccess = kRedirectedAccess | DELETE;
 
-class WindowsReplaceTest : public GameFolderTest {
+class WindowsReplaceTest : public test_support::GameFolderTest {
 protected:
     void SetUp() override {
         GameFolderTest::SetUp();
         std::filesystem::create_directory("Cars");
-        gLog.clear();
-        gPaths.clear();
-        gRefusals.clear();
+        test_support::ResetRecordedCalls();
     }
     // Whatever a test made the system do, no open of the camera file was one the file
     // virtualization would refuse.
     void TearDown() override {
-        const std::string prefix = "CreateFile " + kTarget + " access ";
-        for (const std::string& line : gLog) {
+        const std::string prefix = "CreateFile Cameras.ini access ";
+        for (const std::string& line : gCallLog) {
             if (line.compare(0, prefix.size(), prefix) != 0) continue;
             const DWORD access = std::stoul(line.substr(prefix.size()), nullptr, 16);
             EXPECT_FALSE((access & kChangingAccess) != 0 && (access & kRedirectedAccess) == 0)
@@ -119,12 +68,14 @@ protected:
         GameFolderTest::TearDown();
     }
 
-    static ReplaceResult install(const CameraPreset& preset) {
-        return ReplaceFileContents(kRecordingCalls, CameraFilePath, CameraTemporaryPath,
-                                   {preset.fileText, kCameraFileTrailer});
+    ReplaceResult install(std::size_t preset) const {
+        const PathText folder(root().native());
+        return ReplaceFileContents(test_support::kRecordedCalls, CameraFileIn(folder).c_str(),
+                                   CameraFileIn(folder, ".tmp").c_str(),
+                                   {ThePresetTable()[preset].fileText, kCameraFileTrailer});
     }
-    static std::string installed(const CameraPreset& preset) {
-        return std::string(preset.fileText) + std::string(kCameraFileTrailer);
+    static std::string installed(std::size_t preset) {
+        return std::string(ThePresetTable()[preset].fileText) + std::string(kCameraFileTrailer);
     }
 };
 
@@ -132,74 +83,95 @@ protected:
 // move itself written through: a power cut at any point leaves the old file or the new one.
 TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
     WriteBytes("Cars/Cameras.ini", kOldContent);
-    const CameraPreset& preset = ThePresetTable()[0];
 
-    ASSERT_TRUE(install(preset).succeeded());
+    ASSERT_TRUE(install(0).succeeded());
 
     const std::vector<std::string> expected = {
-        Open(kTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS),  // beside the target: one volume
-        "WriteFile " + kTemporary + " " + std::to_string(preset.fileText.size()),
-        "WriteFile " + kTemporary + " 4",
-        "FlushFileBuffers " + kTemporary,
-        "CloseHandle " + kTemporary,
-        "MoveFileEx " + kTemporary + " to " + kTarget + " flags " +
-            Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+        Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_ALWAYS),
+        "WriteFile Cameras.ini.tmp " + std::to_string(ThePresetTable()[0].fileText.size()),
+        "WriteFile Cameras.ini.tmp 4",
+        "FlushFileBuffers Cameras.ini.tmp",
+        "CloseHandle Cameras.ini.tmp",
+        kMove,
     };
-    EXPECT_EQ(gLog, expected);
-    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(preset)));
+    EXPECT_EQ(gCallLog, expected);
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(0)));
 }
 
-TEST_F(WindowsReplaceTest, AMoveRefusedAsAccessDeniedWritesInPlaceThenDeletesTheTemporary) {
-    WriteBytes("Cars/Cameras.ini", std::string(5000, 'x'));
-    gRefusals.insert({"MoveFileEx " + kTarget, ERROR_ACCESS_DENIED});
-    const CameraPreset& preset = ThePresetTable()[2];
-
-    ASSERT_TRUE(install(preset).succeeded());
-
-    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(preset)));
-    EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
-    // After the refused move: open without sharing, every byte from the start, the end of
-    // the file set, flushed and closed; only then is the temporary file deleted.
-    const std::vector<std::string> expected = {
-        Open(kTarget, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING),
-        "WriteFile " + kTarget + " " + std::to_string(preset.fileText.size()),
-        "WriteFile " + kTarget + " 4",
-        "SetEndOfFile " + kTarget,
-        "FlushFileBuffers " + kTarget,
-        "CloseHandle " + kTarget,
-        "DeleteFile " + kTemporary,
-    };
-    EXPECT_EQ(std::vector<std::string>(gLog.end() - std::ptrdiff_t(expected.size()), gLog.end()), expected);
-}
-
-// A write in place that fails leaves the old bytes, and says whether it could put them back.
-TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
+// A scanner's or indexer's brief hold is outlasted; a move refused as access denied by the
+// file virtualization gets the redirected copy made, and then moves within the VirtualStore.
+// Only where every move is refused is the file written in place: open without sharing, every
+// byte from the start, the end set, flushed and closed, and only then the temporary deleted.
+// Each way ends with the new bytes alone.
+TEST_F(WindowsReplaceTest, RetriesMakesTheRedirectedCopyAndWritesInPlaceOnlyAsTheLastResort) {
     struct Case {
         const char* name;
-        DWORD openError;    // the open for writing in place refused with this, if not 0
-        int failingWrites;  // then this many writes to the target fail
-        bool damaged;
+        DWORD refusal;
+        int refusedMoves;
+        std::vector<std::string> expectedEnd;
     };
+    const std::string pause = "Sleep 50", close = "CloseHandle Cameras.ini";
     const Case cases[] = {
-        {"held by another program", ERROR_SHARING_VIOLATION, 0, false},
-        {"denied too", ERROR_ACCESS_DENIED, 0, false},
-        {"a write fails, the old bytes go back", 0, 1, false},
-        {"a write fails, and so does putting the old bytes back", 0, 2, true},
+        {"held for a moment", ERROR_SHARING_VIOLATION, 2, {kMove, pause, kMove, pause, kMove}},
+        {"redirected", ERROR_ACCESS_DENIED, 4, {kMove, pause, kMove, pause, kMove, pause, kMove, kRedirectedCopy, close, kMove}},
+        {"every move refused", ERROR_ACCESS_DENIED, 5,
+         {kMove, kRedirectedCopy, "ReadFile Cameras.ini",
+          "WriteFile Cameras.ini " + std::to_string(ThePresetTable()[2].fileText.size()), "WriteFile Cameras.ini 4",
+          "SetEndOfFile Cameras.ini", "FlushFileBuffers Cameras.ini", close, "DeleteFile Cameras.ini.tmp"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes("Cars/Cameras.ini", kOldContent);
-        gRefusals = {{"MoveFileEx " + kTarget, ERROR_ACCESS_DENIED}};
-        if (c.openError != 0) gRefusals.insert({"CreateFile " + kTarget, c.openError});
-        for (int i = 0; i < c.failingWrites; ++i) gRefusals.insert({"WriteFile " + kTarget, ERROR_CRC});
+        WriteBytes("Cars/Cameras.ini", std::string(5000, 'x'));
+        test_support::ResetRecordedCalls();
+        Refuse(Call::Move, "Cameras.ini", c.refusal, c.refusedMoves);
 
-        const ReplaceResult result = install(ThePresetTable()[1]);
+        ASSERT_TRUE(install(2).succeeded());
 
-        EXPECT_EQ(result.failedStep, ReplaceStep::WriteInPlace);
-        EXPECT_EQ(result.osError, c.openError != 0 ? c.openError : DWORD(ERROR_CRC));
+        EXPECT_EQ(LastCalls(c.expectedEnd.size()), c.expectedEnd);
+        EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(2)));
+        EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+    }
+}
+
+// In use when the redirected copy is made: nothing is written. A write in place that fails
+// leaves the old bytes of any size, put back if any new byte landed; only where they could
+// not be put back does it say the file is damaged.
+TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
+    const std::string large(100 * 1024, 'L');
+    struct Case {
+        const char* name;
+        Call refusedCall;
+        int refusals;
+        std::size_t partBytes;
+        const std::string& old;
+        ReplaceStep step;
+        DWORD error;
+        bool damaged;
+    };
+    const Case cases[] = {
+        {"in use", Call::Open, 1, 0, kOldContent, ReplaceStep::Replace, ERROR_SHARING_VIOLATION, false},
+        {"the old bytes cannot be read", Call::Read, 1, 0, large, ReplaceStep::ReadOldFile, ERROR_CRC, false},
+        {"no byte lands, nothing to put back", Call::Write, 2, 0, kOldContent, ReplaceStep::WriteInPlace, ERROR_CRC,
+         false},
+        {"some bytes land, the old ones go back", Call::Write, 1, 100, large, ReplaceStep::WriteInPlace, ERROR_CRC,
+         false},
+        {"some bytes land, and putting back fails", Call::Write, 2, 100, kOldContent, ReplaceStep::WriteInPlace,
+         ERROR_CRC, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes("Cars/Cameras.ini", c.old);
+        test_support::ResetRecordedCalls();
+        Refuse(Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 5);
+        Refuse(c.refusedCall, "Cameras.ini", c.error, c.refusals, c.partBytes);
+
+        const ReplaceResult result = install(1);
+
+        EXPECT_EQ(result.failedStep, c.step);
+        EXPECT_EQ(result.osError, c.error);
         EXPECT_EQ(result.targetDamaged, c.damaged);
         if (!c.damaged) {
-            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", kOldContent));
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", c.old));
         }
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     }

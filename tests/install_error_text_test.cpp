@@ -14,6 +14,15 @@ bool Contains(std::wstring_view text, std::wstring_view part) {
     return text.find(part) != std::wstring_view::npos;
 }
 
+// The game found in the working folder, or in the program's folder as the player started it
+// from elsewhere.
+GameFolderLookup Found(GameFolder::Place place) {
+    GameFolderLookup where;
+    where.found.place = place;
+    where.found.path = PathText(L"D:\\Games\\ZVK DM2");
+    return where;
+}
+
 TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     struct Case {
         ReplaceStep step;
@@ -30,14 +39,19 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {ReplaceStep::WriteInPlace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
         {ReplaceStep::Write, ERROR_DISK_FULL, L"Free some space"},
         {ReplaceStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
+        {ReplaceStep::KeepOwnFile, ERROR_FILE_EXISTS, L"Move some of the backups"},
     };
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.osError);
-        const MessageText text = InstallErrorText(carMode, {c.step, c.osError});
+        InstallResult result;
+        result.failedStep = c.step;
+        result.osError = c.osError;
+        const MessageText text = InstallErrorText(carMode, result, Found(GameFolder::ProgramFolder));
         const std::wstring_view shown = text.view();
         EXPECT_TRUE(Contains(shown, L"Car Mode was not installed")) << ::testing::PrintToString(std::wstring(shown));
-        EXPECT_TRUE(Contains(shown, L"Cars\\Cameras.ini")) << ::testing::PrintToString(std::wstring(shown));
+        EXPECT_TRUE(Contains(shown, L"File: D:\\Games\\ZVK DM2\\Cars\\Cameras.ini\r\n"))
+            << ::testing::PrintToString(std::wstring(shown));
         // The system's words for it (they differ between Windows versions and Wine).
         EXPECT_FALSE(Contains(shown, L"Reason: Windows error")) << ::testing::PrintToString(std::wstring(shown));
         EXPECT_TRUE(Contains(shown, c.advicePart)) << ::testing::PrintToString(std::wstring(shown));
@@ -50,30 +64,54 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     }
 }
 
-// Only a failed write in place whose undo failed too can leave the file changed: then the
-// box must not say otherwise, and says how to get a good file back.
-TEST(InstallErrorText, ADamagedFileIsNotCalledUnchanged) {
-    InstallResult damaged{ReplaceStep::WriteInPlace, ERROR_CRC};
-    damaged.targetDamaged = true;
-    const MessageText text = InstallErrorText(ThePresetTable()[2], damaged);
-    EXPECT_FALSE(Contains(text.view(), L"Nothing in the game folder was changed."));
-    EXPECT_TRUE(Contains(text.view(), L"press ZVK Mode")) << ::testing::PrintToString(std::wstring(text.view()));
+// "Nothing in the game folder was changed" only where it holds: not where the file could not
+// be put back, nor where a backup was made or the temporary file stayed. Each is named.
+TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
+    InstallResult result;
+    result.failedStep = ReplaceStep::WriteInPlace;
+    result.osError = ERROR_CRC;
+    result.targetDamaged = true;
+    const MessageText damaged = InstallErrorText(ThePresetTable()[2], result, Found(GameFolder::ProgramFolder));
+    result.targetDamaged = false;
+    result.keptAs = 2;
+    result.temporaryLeft = true;
+    const MessageText keptAndLeft = InstallErrorText(ThePresetTable()[2], result, Found(GameFolder::ProgramFolder));
+    for (const MessageText* text : {&damaged, &keptAndLeft})
+        EXPECT_FALSE(Contains(text->view(), L"Nothing in the game folder was changed."));
+    EXPECT_TRUE(Contains(damaged.view(), L"could not be put back as it was. Once the problem is solved, press ZVK Mode"));
+    EXPECT_TRUE(Contains(keptAndLeft.view(), L"Cameras.ini itself was not changed. The temporary file D:\\Games\\ZVK "
+                                             L"DM2\\Cars\\Cameras.ini.tmp could not be deleted"));
+    EXPECT_TRUE(Contains(keptAndLeft.view(), L"kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak2"));
 }
 
 TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
-    const MessageText text = InstallErrorText(ThePresetTable()[0], {ReplaceStep::Write, 0x2FFFFFFF});
+    InstallResult result;
+    result.failedStep = ReplaceStep::Write;
+    result.osError = 0x2FFFFFFF;
+    const MessageText text = InstallErrorText(ThePresetTable()[0], result, Found(GameFolder::WorkingFolder));
     EXPECT_TRUE(Contains(text.view(), L"Reason: Windows error 805306367.")) << ::testing::PrintToString(std::wstring(text.view()));
 }
 
+// Where a backup was just made, the confirmation names it after a blank line, in full where
+// the game was found away from the working folder.
+TEST(ConfirmationText, NamesABackupMadeJustNow) {
+    InstallResult result;
+    EXPECT_EQ(ConfirmationText(ThePresetTable()[1], result, Found(GameFolder::ProgramFolder)).view(),
+              L"Car Mode. Done!");
+    result.keptAs = 3;
+    EXPECT_EQ(ConfirmationText(ThePresetTable()[1], result, Found(GameFolder::ProgramFolder)).view(),
+              L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak3");
+}
+
 TEST(Form1Layout, PresetButtonsCarryThePresetCaptions) {
-    const int buttons[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3};
     for (std::size_t i = 0; i < ThePresetTable().size(); ++i) {
         const std::string_view caption = ThePresetTable()[i].caption;
+        const ControlRow* button = nullptr;
         for (const ControlRow& row : kForm1Controls) {
-            if (row.id == buttons[i]) {
-                EXPECT_EQ(std::wstring(row.caption), std::wstring(caption.begin(), caption.end()));
-            }
+            if (row.id == kPresetButtonIds[i]) button = &row;
         }
+        ASSERT_NE(button, nullptr) << "no row for preset " << i;
+        EXPECT_EQ(std::wstring(button->caption), std::wstring(caption.begin(), caption.end()));
     }
 }
 
@@ -81,8 +119,8 @@ TEST(MessageText, StaysWithinItsBufferWhenOverfilled) {
     MessageText text;
     const std::wstring line(300, L'x');
     for (int i = 0; i < 10; ++i) text << line;
-    EXPECT_EQ(text.view().size(), 1023u);
-    EXPECT_EQ(text.c_str()[1023], L'\0');
+    EXPECT_EQ(text.view().size(), 2047u);
+    EXPECT_EQ(text.c_str()[2047], L'\0');
 }
 
 }  // namespace

@@ -1,23 +1,22 @@
-// Installing presets into a real folder: the exact bytes when it works, and the player's
-// file untouched, with nothing left behind, when it does not.
+// Installing presets into a real folder: the exact bytes when it works, the player's own file
+// kept before it is replaced, and everything untouched, with nothing left behind, when it fails.
 #include "install_preset.h"
 
 #include "game_folder.h"
 
-#include <cerrno>
 #include <vector>
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "recorded_calls.h"
 #endif
 
 namespace zvk {
 
 // Readable failures: "step Replace" rather than "1-byte object <05>".
 void PrintTo(ReplaceStep step, std::ostream* out) {
-    static const char* const kNames[] = {"None",  "CheckTarget", "CreateTemporary", "Write",
-                                         "Flush", "Close",       "Replace",         "WriteInPlace"};
+    static const char* const kNames[] = {"None",  "FindGameFolder", "KeepOwnFile", "CheckTarget", "CreateTemporary",
+                                         "Write", "Flush",          "Close",       "Replace",     "ReadOldFile",
+                                         "WriteInPlace"};
     *out << kNames[static_cast<int>(step)];
 }
 
@@ -43,6 +42,10 @@ protected:
         GameFolderTest::SetUp();
         fs::create_directory("Cars");
     }
+    // Installs into the test's folder, named by its absolute path as the program names it.
+    InstallResult install(std::size_t preset, const FileCalls& calls = kSystemFileCalls) const {
+        return InstallPreset(calls, ThePresetTable()[preset], PathText(root().native()));
+    }
 };
 
 TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
@@ -52,7 +55,7 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
         SCOPED_TRACE(std::string(preset.caption));
         fs::remove(kCameraFile);
 
-        const InstallResult result = InstallPreset(preset);
+        const InstallResult result = install(i);
 
         ASSERT_TRUE(result.succeeded()) << ::testing::PrintToString(result.failedStep) << " failed, error "
                                         << result.osError;
@@ -64,100 +67,168 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
     }
 }
 
-// Whatever was there before, only the last preset's bytes remain.
-TEST_F(InstallPresetTest, ReplacesWhatWasThereWithNothingLeftOver) {
+// Whatever was there before, only the last preset's bytes remain; a file that is not one of
+// the presets byte for byte is the player's own, and is kept once, as Cameras.ini.bak.
+TEST_F(InstallPresetTest, ReplacesWhatWasThereKeepingThePlayersOwnFileOnce) {
     const PresetTable& presets = ThePresetTable();
-    const std::string longer(10000, 'x');
+    const std::string carMode = InstalledBytes(presets[1]);
+    std::string withLfOnly;
+    for (char c : carMode) {
+        if (c != '\r') withLfOnly += c;
+    }
     struct Case {
         const char* name;
         std::string before;
         std::vector<int> installs;
+        bool kept;
     };
     const Case cases[] = {
-        {"over a longer file", longer, {0}},
-        {"Car Mode over a longer file", longer, {1}},
-        {"Zoom Mode over a longer file", longer, {2}},
-        {"the same preset twice", kOldContent, {1, 1}},
-        {"Car Mode, then ZVK Mode", kOldContent, {1, 0}},
-        {"all three, then Car Mode", "", {0, 1, 2, 1}},
+        {"over a longer file", std::string(10000, 'x'), {0}, true},
+        {"over an empty file", "", {2}, true},
+        {"the same own file pressed over twice", kOldContent, {1, 1}, true},
+        {"Car Mode, then ZVK Mode", kOldContent, {1, 0}, true},
+        {"over Car Mode", carMode, {0}, false},
+        {"all three, over Zoom Mode", InstalledBytes(presets[2]), {0, 1, 2, 1}, false},
+        {"Car Mode's text without the closing line ends", std::string(presets[1].fileText), {0}, true},
+        {"Car Mode with LF line ends", withLfOnly, {0}, true},
+        {"Car Mode and one more line", carMode + "FOV=90\r\n", {1}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        fs::remove_all("Cars");
+        fs::create_directory("Cars");
         WriteBytes(kCameraFile, c.before);
-        for (int index : c.installs) ASSERT_TRUE(InstallPreset(presets[index]).succeeded());
+        std::vector<unsigned> keptAs;
+        for (int index : c.installs) {
+            const InstallResult result = install(std::size_t(index));
+            ASSERT_TRUE(result.succeeded()) << ::testing::PrintToString(result.failedStep);
+            keptAs.push_back(result.keptAs);
+        }
         EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(presets[c.installs.back()])));
-        EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+        if (c.kept) {
+            EXPECT_EQ(keptAs.front(), 1u) << "the first install did not say where it kept the file";
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", c.before));
+            EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini", "Cars/Cameras.ini.bak"}));
+        } else {
+            EXPECT_EQ(keptAs.front(), 0u);
+            EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+        }
     }
+}
+
+// A backup is never overwritten: the first free number takes the file, unless some backup
+// already holds its bytes; with every number taken nothing is kept, and nothing replaced.
+TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
+    WriteBytes("Cars/Cameras.ini.bak", "kept before");
+    WriteBytes("Cars/Cameras.ini.bak3", kOldContent);
+    WriteBytes(kCameraFile, "a third file");
+    EXPECT_EQ(install(1).keptAs, 2u);
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak2", "a third file"));
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", "kept before"));
+    WriteBytes(kCameraFile, kOldContent);
+    EXPECT_EQ(install(2).keptAs, 0u) << "kept again, though .bak3 holds it";
+
+    for (unsigned number = 4; number <= kMostBackups; ++number)
+        WriteBytes(BackupIn(PathText(root().native()), number).c_str(), std::to_string(number));
+    WriteBytes(kCameraFile, "one file too many");
+    EXPECT_EQ(install(0).failedStep, ReplaceStep::KeepOwnFile);
+    EXPECT_TRUE(HoldsBytes(kCameraFile, "one file too many"));
+    EXPECT_EQ(Tree("Cars").size(), 1u + kMostBackups);
 }
 
 // A run killed half-way leaves its temporary file; the next install must not trip over it.
 TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
-    WriteBytes(kCameraFile, kOldContent);
-    WriteBytes(CameraTemporaryPath, std::string(5000, 'z'));
+    WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[0]));
+    WriteBytes("Cars/Cameras.ini.tmp", std::string(5000, 'z'));
 
-    ASSERT_TRUE(InstallPreset(ThePresetTable()[2]).succeeded());
+    ASSERT_TRUE(install(2).succeeded());
 
     EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[2])));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 }
 
 #ifdef _WIN32
-constexpr std::uint32_t kDiskFull = ERROR_DISK_FULL;
-constexpr std::uint32_t kOtherDevice = ERROR_NOT_SAME_DEVICE;
+using test_support::Call;
+using test_support::Refuse;
+void withPreset() { WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])); }
+void withOwnFile() { WriteBytes(kCameraFile, kOldContent); }
+constexpr OsError kDiskFull = ERROR_DISK_FULL, kInUse = ERROR_SHARING_VIOLATION;
+const FileCalls& kCalls = test_support::kRecordedCalls;  // the fault cases below inject through it
 #else
-constexpr std::uint32_t kDiskFull = ENOSPC;
-constexpr std::uint32_t kOtherDevice = EXDEV;
+const FileCalls& kCalls = kSystemFileCalls;
 #endif
 
-// Every way an install can fail leaves the working folder exactly as it found it.
+// Every way an install can fail leaves the game folder exactly as it found it: no partial
+// backup, no temporary file. Where even the temporary file cannot be deleted, it says so.
+// Windows' system calls are steered to fail at every step.
 TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
     struct Case {
         const char* name;
         void (*arrange)();
         ReplaceStep expectedStep;
-        const InjectedFault* fault;
+        bool temporaryLeft = false;
     };
-    static const InjectedFault diskFullWhileWriting{ReplaceStep::Write, kDiskFull};
-    static const InjectedFault flushFails{ReplaceStep::Flush, kDiskFull};
-    static const InjectedFault closeFails{ReplaceStep::Close, kDiskFull};
-    static const InjectedFault replaceRefused{ReplaceStep::Replace, kOtherDevice};
-    const auto withOldFile = [] { WriteBytes(kCameraFile, kOldContent); };
     const Case cases[] = {
         {"no Cars folder: started outside the game folder", [] { fs::remove("Cars"); },
-         ReplaceStep::CreateTemporary, nullptr},
+         ReplaceStep::CreateTemporary},
         {"Cars is a file", [] { fs::remove("Cars"); WriteBytes("Cars", kOldContent); },
-         ReplaceStep::CreateTemporary, nullptr},
-        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); },
-         ReplaceStep::Replace, nullptr},
-        {"Cameras.ini is read-only",
+         ReplaceStep::CreateTemporary},
+        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, ReplaceStep::Replace},
+        {"Cameras.ini is the player's own, and read-only: not even kept",
          [] {
              WriteBytes(kCameraFile, kOldContent);
              fs::permissions(kCameraFile, fs::perms::owner_write | fs::perms::group_write |
                                               fs::perms::others_write, fs::perm_options::remove);
          },
-         ReplaceStep::CheckTarget, nullptr},
-        {"disk full while writing", withOldFile, ReplaceStep::Write, &diskFullWhileWriting},
-        {"flush fails", withOldFile, ReplaceStep::Flush, &flushFails},
-        {"close fails", withOldFile, ReplaceStep::Close, &closeFails},
-        {"replace refused after the temporary file was written", withOldFile,
-         ReplaceStep::Replace, &replaceRefused},
+         ReplaceStep::CheckTarget},
+#ifdef _WIN32
+        {"disk full while writing",
+         [] { withPreset(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Write},
+        {"flush fails", [] { withPreset(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Flush},
+        {"close fails", [] { withPreset(); Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Close},
+        {"replace refused after the temporary file was written",
+         [] { withPreset(); Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, ReplaceStep::Replace},
+        // Keeping the player's own file, step by step.
+        {"own file unreadable", [] { withOwnFile(); Refuse(Call::Read, "Cameras.ini", kInUse); },
+         ReplaceStep::KeepOwnFile},
+        {"backup not created", [] { withOwnFile(); Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull); },
+         ReplaceStep::KeepOwnFile},
+        {"backup write fails", [] { withOwnFile(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); },
+         ReplaceStep::KeepOwnFile},
+        {"backup flush fails", [] { withOwnFile(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); },
+         ReplaceStep::KeepOwnFile},
+        {"backup move refused", [] { withOwnFile(); Refuse(Call::Move, "Cameras.ini.bak", kInUse); },
+         ReplaceStep::KeepOwnFile},
+        {"write fails and the temporary file cannot be deleted",
+         [] {
+             withPreset();
+             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
+             Refuse(Call::Delete, "Cameras.ini.tmp", kInUse);
+         },
+         ReplaceStep::Write, true},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const auto& entry : fs::directory_iterator("."))
             fs::remove_all(entry.path());
         fs::create_directory("Cars");
+#ifdef _WIN32
+        test_support::ResetRecordedCalls();
+#endif
         c.arrange();
-        const std::set<std::string> before = Tree(".");
+        std::set<std::string> expectedTree = Tree(".");
+        if (c.temporaryLeft) expectedTree.insert("Cars/Cameras.ini.tmp");
         const std::string oldBytes = fs::is_regular_file(kCameraFile) ? ReadBytes(kCameraFile) : "";
         const fs::file_status oldStatus = fs::status(kCameraFile);
 
-        const InstallResult result = InstallPreset(ThePresetTable()[1], c.fault);
+        const InstallResult result = install(1, kCalls);
 
-        EXPECT_FALSE(result.succeeded());
         EXPECT_EQ(result.failedStep, c.expectedStep);
         EXPECT_NE(result.osError, 0u);
-        EXPECT_EQ(Tree("."), before);
+        EXPECT_FALSE(result.targetDamaged);
+        EXPECT_EQ(result.temporaryLeft, c.temporaryLeft);
+        EXPECT_EQ(Tree("."), expectedTree);
         if (fs::is_regular_file(kCameraFile)) {
             EXPECT_TRUE(HoldsBytes(kCameraFile, oldBytes));
         }
@@ -169,23 +240,24 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
 
 #ifdef _WIN32
 // The game, an editor or a virus scanner may hold the file open without sharing it. Windows
-// refuses the move with a sharing violation; Wine calls it access denied, and then the write
-// in place meets the sharing violation. Either way: refused as in use, nothing changed.
+// refuses the move with a sharing violation; Wine calls it access denied, and then the open
+// that makes the redirected copy meets the sharing violation. Either way: refused as in use,
+// nothing changed.
 TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
-    WriteBytes(kCameraFile, kOldContent);
-    HANDLE holder = CreateFileW(CameraFilePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[2]));
+    HANDLE holder = CreateFileW(kCameraFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
-    const InstallResult whileHeld = InstallPreset(ThePresetTable()[0]);
+    const InstallResult whileHeld = install(0);
     CloseHandle(holder);
 
     EXPECT_FALSE(whileHeld.succeeded());
-    EXPECT_EQ(whileHeld.osError, std::uint32_t(ERROR_SHARING_VIOLATION));
-    EXPECT_TRUE(HoldsBytes(kCameraFile, kOldContent));
+    EXPECT_EQ(whileHeld.osError, OsError(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[2])));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 
-    ASSERT_TRUE(InstallPreset(ThePresetTable()[0]).succeeded());
+    ASSERT_TRUE(install(0).succeeded());
     EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])));
 }
 #endif

@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "path_text.h"
+
 namespace zvk {
 namespace {
 
@@ -46,12 +48,18 @@ const DpiApi& DpiApi::OfThisSystem() {
             nullptr,
         };
         // Needed only where GetDpiForWindow is missing (Windows 8.1 and early 10): elsewhere
-        // the library would be memory spent for nothing. From the system folder only, since
-        // the program sits in a game folder that anyone may fill; systems older than Windows 8
-        // refuse that flag, and have no shcore.dll either.
+        // the library would be memory spent for nothing. By its full path in the system
+        // folder, since the program sits in a game folder that anyone may fill, and Windows 7
+        // and older, without an update, do not know the flag that would say so.
         if (found.getDpiForWindow == nullptr) {
-            HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-            found.getDpiForMonitor = LookUp<decltype(DpiApi::getDpiForMonitor)>(shcore, "GetDpiForMonitor");
+            wchar_t system[PathText::kCapacity];
+            const UINT length = GetSystemDirectoryW(system, UINT(PathText::kCapacity));
+            if (length > 0 && length < PathText::kCapacity) {
+                PathText shcore{PathView(system, length)};
+                shcore.join(L"shcore.dll");
+                found.getDpiForMonitor = LookUp<decltype(DpiApi::getDpiForMonitor)>(
+                    LoadLibraryW(shcore.c_str()), "GetDpiForMonitor");
+            }
         }
         return found;
     }();

@@ -2,19 +2,22 @@
 
 #include "camera_preset.h"
 #include "dpi.h"
+#include "game_folder_search.h"
+#include "install_error_text.h"
 #include "install_preset.h"
 #include "message_boxes.h"
-#include "message_text.h"
 #include "texts.h"
 
+#include <iterator>
 #include <windowsx.h>
 
 namespace zvk {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZvkCameraModeForm1";
-// A fixed layout: the window neither resizes nor maximises.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// A fixed layout: the window neither resizes nor maximises. Erasing the background leaves
+// the controls alone, so that they do not flicker.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = 0;
 
 constexpr SIZE kBannerDesignSize = {241, 77};
@@ -64,6 +67,10 @@ ControlStyle StyleOf(ControlKind kind) {
             // A flat one-pixel frame (WS_BORDER) rather than a sunken edge.
             return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL};
+        case ControlKind::PresetButton:
+            // Drawn pressed in while its preset is the camera file: Windows' own look for a
+            // mode that is on. Not automatic: only the file decides.
+            return {L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE};
         case ControlKind::Button:
             break;
     }
@@ -147,7 +154,11 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             form->OnNextDialogControl(wParam, LOWORD(lParam) != 0);
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) form->OnDeactivate();
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                form->OnDeactivate();
+            } else {
+                form->OnActivate();
+            }
             break;  // on activation DefWindowProc focuses the window, and OnSetFocus passes it on
         case WM_SETFOCUS:
             form->OnSetFocus();
@@ -193,6 +204,7 @@ bool Form1::OnCreate() {
         ApplyLayout(monitorDpi, {placed.left, placed.top});
     }
     FitFrameToClient();
+    ShowActivePreset();
     return true;
 }
 
@@ -320,6 +332,7 @@ bool Form1::OnCommand(int id, int notification) {
         {IDC_COMMAND1, &Form1::Command1_Click}, {IDC_COMMAND2, &Form1::Command2_Click},
         {IDC_COMMAND3, &Form1::Command3_Click}, {IDC_COMMAND4, &Form1::Command4_Click},
         {IDC_COMMAND5, &Form1::Command5_Click},
+        {IDOK, &Form1::OnEnter},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
@@ -328,6 +341,18 @@ bool Form1::OnCommand(int id, int notification) {
         }
     }
     return false;
+}
+
+// The game or another tool may have changed the camera file while the window was inactive.
+void Form1::OnActivate() { ShowActivePreset(); }
+
+// The dialog manager presses a focused push button on Enter by itself; for a focused check
+// button it reports IDOK instead, and Form1 presses the button.
+void Form1::OnEnter() {
+    HWND focus = GetFocus();
+    for (int id : kPresetButtonIds) {
+        if (focus == Control(id)) SendMessageW(focus, BM_CLICK, 0, 0);
+    }
 }
 
 // A plain window does not remember which control had focus when it is switched away from,
@@ -366,14 +391,30 @@ void Form1::Command5_Click() { DestroyWindow(window_); }
 
 void Form1::InstallAndConfirm(std::size_t presetIndex) {
     const CameraPreset& preset = ThePresetTable()[presetIndex];
-    const InstallResult result = InstallPreset(preset);
+    const GameFolderLookup where = LookForGameFolder();
+    const InstallResult result = InstallIn(where, preset);
+    ShowActivePreset();
     if (!result.succeeded()) {
-        ShowInstallError(window_, preset, result);
+        ShowInstallError(window_, preset, result, where);
         return;
     }
-    MessageText confirmation;
-    confirmation << preset.confirmation;
-    ShowInfoMessage(window_, confirmation.c_str());
+    ShowInfoMessage(window_, ConfirmationText(preset, result, where).c_str());
+}
+
+InstallResult Form1::InstallIn(const GameFolderLookup& where, const CameraPreset& preset) {
+    if (where.found.place != GameFolder::NotFound) return InstallPreset(preset, where.found.path);
+    InstallResult notFound;
+    notFound.failedStep = ReplaceStep::FindGameFolder;
+    notFound.osError = ERROR_PATH_NOT_FOUND;
+    return notFound;
+}
+
+// The button of the preset that the camera file holds is pressed in; none is where the file
+// is the player's own, or missing, or no game folder is found.
+void Form1::ShowActivePreset() {
+    const int active = ActivePreset(LookForGameFolder().found.path);
+    for (int i = 0; i < int(std::size(kPresetButtonIds)); ++i)
+        Button_SetCheck(Control(kPresetButtonIds[i]), i == active ? BST_CHECKED : BST_UNCHECKED);
 }
 
 }  // namespace zvk

@@ -3,6 +3,8 @@
 
 #include "dpi.h"
 #include "gdi_object.h"
+#include "game_folder_search.h"
+#include "install_preset.h"
 #include "layout.h"
 
 #include <cstddef>
@@ -39,6 +41,8 @@ private:
     LRESULT OnControlColor(HDC dc, HWND control) const;
     void OnColoursChanged();
     bool OnCommand(int id, int notification);
+    void OnEnter();
+    void OnActivate();
     void OnDeactivate();
     void OnSetFocus();
     void OnNextDialogControl(WPARAM target, bool targetIsHandle);
@@ -53,6 +57,8 @@ private:
     void Command5_Click();
 
     void InstallAndConfirm(std::size_t presetIndex);
+    static InstallResult InstallIn(const GameFolderLookup& where, const CameraPreset& preset);
+    void ShowActivePreset();
     void SetFonts(UINT dpi);
     void SetIcons(UINT dpi);
     void ApplyLayout(UINT dpi, POINT topLeft);

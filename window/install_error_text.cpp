@@ -1,17 +1,22 @@
 #include "install_error_text.h"
 
+#include "resource.h"
+
 namespace zvk {
 namespace {
 
 // What the program was doing when the step failed.
 void AppendStep(MessageText& text, ReplaceStep step) {
     switch (step) {
+        case ReplaceStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
+        case ReplaceStep::KeepOwnFile: text << L"keeping your own camera file"; return;
         case ReplaceStep::CheckTarget: text << L"checking the camera file"; return;
-        case ReplaceStep::CreateTemporary: text << L"creating " << CameraTemporaryPath; return;
+        case ReplaceStep::CreateTemporary: text << L"creating the new camera file beside it"; return;
         case ReplaceStep::Write: text << L"writing the new camera file"; return;
         case ReplaceStep::Flush: text << L"saving the new camera file to disk"; return;
         case ReplaceStep::Close: text << L"closing the new camera file"; return;
         case ReplaceStep::Replace: text << L"putting the new camera file in place"; return;
+        case ReplaceStep::ReadOldFile: text << L"reading the camera file before writing over it"; return;
         case ReplaceStep::WriteInPlace: text << L"writing over the camera file in place"; return;
         case ReplaceStep::None: break;
     }
@@ -34,12 +39,23 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
     text << std::wstring_view(reason, length);
 }
 
+constexpr wchar_t kStartFromGameFolder[] =
+    L", the one that holds the Cars folder, and start it from there.";
+
 // The player's way out. Never "run as administrator": an elevated program is not redirected
 // to the VirtualStore, so under Program Files it would change a file the game does not read.
-void AppendAdvice(MessageText& text, const InstallResult& result) {
+void AppendAdvice(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
+    if (result.failedStep == ReplaceStep::FindGameFolder) {
+        if (where.found.programInTemp) {
+            text << L"This program seems to be running from inside the zip. Extract "
+                 << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
+        } else {
+            text << L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+        }
+        return;
+    }
     if (result.failedStep == ReplaceStep::CheckTarget) {
-        text << L"Remove the read-only mark from " << CameraFilePath
-             << L" (Properties in Explorer), then try again.";
+        text << L"Remove the read-only mark from Cameras.ini (Properties in Explorer), then try again.";
         return;
     }
     switch (result.osError) {
@@ -47,14 +63,17 @@ void AppendAdvice(MessageText& text, const InstallResult& result) {
         case ERROR_PATH_NOT_FOUND:
         case ERROR_DIRECTORY:
         case ERROR_INVALID_NAME:
-            text << L"Copy this program into the ZVK DM2 game folder, the one that holds the "
-                    L"Cars folder, and start it from there.";
+            text << L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+            return;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            text << L"Move some of the backups (Cameras.ini.bak to Cameras.ini.bak"
+                 << static_cast<unsigned long>(kMostBackups) << L") out of the Cars folder, then try again.";
             return;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
-            text << L"Close the game, or the program that holds " << CameraFilePath
-                 << L" open, then try again.";
+            text << L"Close the game, or the program that holds Cameras.ini open, then try again.";
             return;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
@@ -72,26 +91,71 @@ void AppendAdvice(MessageText& text, const InstallResult& result) {
     }
 }
 
+// A backup by the name the player knows it: relative where the program runs in the game
+// folder, full where it found the game elsewhere.
+void AppendBackupName(MessageText& text, const GameFolderLookup& where, unsigned number) {
+    if (where.found.place == GameFolder::WorkingFolder) {
+        text << CameraFilePath << L".bak";
+        if (number > 1) text << static_cast<unsigned long>(number);
+        return;
+    }
+    text << BackupIn(where.found.path, number).view();
+}
+
+// Where the player's own file was kept. The name on a line of its own: a message box may
+// break a long line anywhere in a path.
+void AppendKept(MessageText& text, const wchar_t* before, const GameFolderLookup& where, unsigned number) {
+    text << before << L"Your own camera file was kept as:\r\n";
+    AppendBackupName(text, where, number);
+}
+
+// What became of the game folder. Each sentence holds for every failure it is said of.
+void AppendOutcome(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
+    const PathText cameraFile = CameraFileIn(where.found.path);
+    if (result.targetDamaged) {
+        text << cameraFile.view() << L" could not be put back as it was. Once the problem is solved, press "
+             << ThePresetTable()[0].caption << L" to give the game its own camera settings again.";
+    } else if (result.keptAs != 0 || result.temporaryLeft) {
+        text << cameraFile.view() << L" itself was not changed.";
+    } else {
+        text << L"Nothing in the game folder was changed.";
+    }
+    if (result.temporaryLeft) {
+        text << L" The temporary file " << CameraFileIn(where.found.path, ".tmp").view()
+             << L" could not be deleted: delete it once the problem is solved.";
+    }
+    if (result.keptAs != 0) AppendKept(text, L" ", where, result.keptAs);
+}
+
 }  // namespace
 
-MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result) {
+MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result,
+                             const GameFolderLookup& where) {
     MessageText text;
-    text << preset.caption << L" was not installed.\r\n\r\n"
-         << L"File: " << CameraFilePath << L"\r\n"
-         << L"Reason: ";
+    text << preset.caption << L" was not installed.\r\n\r\n";
+    if (where.found.place == GameFolder::NotFound) {
+        text << L"Looked in: " << where.searched.workingFolder.view();
+        if (where.searched.programFolder.view() != where.searched.workingFolder.view())
+            text << L"\r\nand in: " << where.searched.programFolder.view();
+    } else {
+        text << L"File: " << CameraFileIn(where.found.path).view();
+    }
+    text << L"\r\nReason: ";
     AppendSystemReason(text, result.osError);
     text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
     AppendStep(text, result.failedStep);
     text << L")\r\n\r\n";
-    AppendAdvice(text, result);
+    AppendAdvice(text, result, where);
     text << L"\r\n\r\n";
-    if (result.targetDamaged) {
-        text << CameraFilePath << L" could not be put back as it was. Once the problem is "
-                L"solved, press " << ThePresetTable()[0].caption
-             << L" to give the game its own camera settings again.";
-    } else {
-        text << L"Nothing in the game folder was changed.";
-    }
+    AppendOutcome(text, result, where);
+    return text;
+}
+
+MessageText ConfirmationText(const CameraPreset& preset, const InstallResult& result,
+                             const GameFolderLookup& where) {
+    MessageText text;
+    text << preset.confirmation;
+    if (result.keptAs != 0) AppendKept(text, L"\r\n\r\n", where, result.keptAs);
     return text;
 }
 

@@ -14,7 +14,7 @@ struct TwipsRect {
     int height;
 };
 
-enum class ControlKind { HelpLabel, HelpText, Button };
+enum class ControlKind { HelpLabel, HelpText, PresetButton, Button };
 
 struct ControlRow {
     int id;
@@ -34,12 +34,15 @@ inline constexpr ControlRow kForm1Controls[] = {
     // created just before it.
     {IDC_TEXT1_LABEL, ControlKind::HelpLabel, L"Help", {120, 1200, 3375, 2415}},
     {IDC_TEXT1, ControlKind::HelpText, nullptr, {120, 1200, 3375, 2415}},
-    {IDC_COMMAND1, ControlKind::Button, L"ZVK Mode", {120, 3840, 1095, 375}},
-    {IDC_COMMAND2, ControlKind::Button, L"Car Mode", {1200, 3840, 1095, 375}},
-    {IDC_COMMAND3, ControlKind::Button, L"Zoom Mode", {2280, 3840, 1215, 375}},
+    {IDC_COMMAND1, ControlKind::PresetButton, L"ZVK Mode", {120, 3840, 1095, 375}},
+    {IDC_COMMAND2, ControlKind::PresetButton, L"Car Mode", {1200, 3840, 1095, 375}},
+    {IDC_COMMAND3, ControlKind::PresetButton, L"Zoom Mode", {2280, 3840, 1215, 375}},
     {IDC_COMMAND4, ControlKind::Button, L"About Me", {120, 4200, 1695, 375}},
     {IDC_COMMAND5, ControlKind::Button, L"Exit", {1800, 4200, 1695, 375}},
 };
+
+// The preset buttons, in the order of the presets.
+inline constexpr int kPresetButtonIds[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3};
 
 // The one place where design units become pixels.
 inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, int(dpi), 1440); }

@@ -1,6 +1,7 @@
 // The program's two kinds of message box, both modal and owned by the window.
 #pragma once
 
+#include "game_folder_search.h"
 #include "install_preset.h"
 
 #include <windows.h>
@@ -11,6 +12,7 @@ namespace zvk {
 void ShowInfoMessage(HWND owner, const wchar_t* prompt);
 
 // The error box of a failed install; the program goes on running after it.
-void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result);
+void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result,
+                      const GameFolderLookup& where);
 
 }  // namespace zvk

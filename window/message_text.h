@@ -41,7 +41,7 @@ private:
         }
     }
 
-    static constexpr std::size_t kCapacity = 1024;
+    static constexpr std::size_t kCapacity = 2048;  // two full paths and the words around them
     wchar_t text_[kCapacity] = {};
     std::size_t length_ = 0;
 };

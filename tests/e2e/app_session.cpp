@@ -51,13 +51,13 @@ HWND FindTopLevel(DWORD processId, HWND owner, std::chrono::milliseconds timeout
 
 }  // namespace
 
-AppSession::AppSession(const GameFolder& folder) {
+AppSession::AppSession(const GameFolder& folder, const fs::path& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + gProgram.wstring() + L"\"";
-    if (!CreateProcessW(gProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.path().c_str(), &startup, &process_)) {
-        std::fprintf(stderr, "could not start %ls: error %lu\n", gProgram.c_str(), GetLastError());
+        std::fprintf(stderr, "could not start %ls: error %lu\n", program.c_str(), GetLastError());
         return;
     }
     WaitForInputIdle(process_.hProcess, DWORD(std::chrono::milliseconds(gStartTimeout).count()));

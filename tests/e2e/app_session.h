@@ -29,6 +29,8 @@ public:
     GameFolder& operator=(const GameFolder&) = delete;
 
     const fs::path& path() const { return path_; }
+    // The path as the program names it, in Windows' form.
+    std::wstring windowsPath() const { return fs::path(path_).make_preferred().wstring(); }
     fs::path cameraFile() const { return path_ / "Cars" / "Cameras.ini"; }
     // Every path below the folder, relative to it, one per line.
     std::string tree() const;
@@ -43,10 +45,11 @@ struct MessageBoxSeen {
     std::wstring text;
 };
 
-// One run of the program, in a game folder of its own; ended when the session ends.
+// One run of the program, started in a folder as its working folder (by default the program
+// under test, wherever it lies); ended when the session ends.
 class AppSession {
 public:
-    explicit AppSession(const GameFolder& folder);
+    explicit AppSession(const GameFolder& folder, const fs::path& program = gProgram);
     ~AppSession();
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;

@@ -44,22 +44,60 @@ UINT ScreenDpi() {
     return UINT(dpi);
 }
 
-// What a screen reader announces for a control.
-std::wstring AccessibleName(HWND control) {
+// What a screen reader learns of a control, through `ask`.
+template <class Ask>
+void AskAccessible(HWND control, Ask ask) {
     IAccessible* accessible = nullptr;
     // __uuidof: MinGW's oleacc import library has an IID_IAccessible symbol of its own that
     // is not the interface's identifier.
     if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible))))
-        return L"(no accessible object)";
+        return;
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    std::wstring result = SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr ? name : L"";
-    SysFreeString(name);
+    ask(*accessible, self);
     accessible->Release();
+}
+
+// What a screen reader announces for a control.
+std::wstring AccessibleName(HWND control) {
+    std::wstring result = L"(no accessible object)";
+    AskAccessible(control, [&](IAccessible& accessible, VARIANT self) {
+        BSTR name = nullptr;
+        result = SUCCEEDED(accessible.get_accName(self, &name)) && name != nullptr ? name : L"";
+        SysFreeString(name);
+    });
     return result;
+}
+
+// Whether a screen reader hears a button as checked (or pressed in). Windows' accessibility
+// proxy for buttons reads the button's own state; Wine's has no button proxy (its role is
+// "client", and it never reports a checked state), so there the state it would read is asked.
+bool AccessiblyChecked(HWND button) {
+    bool checked = false;
+    AskAccessible(button, [&](IAccessible& accessible, VARIANT self) {
+        VARIANT role{}, state{};
+        if (SUCCEEDED(accessible.get_accRole(self, &role)) && role.vt == VT_I4 &&
+            (role.lVal == ROLE_SYSTEM_PUSHBUTTON || role.lVal == ROLE_SYSTEM_CHECKBUTTON))
+            checked = SUCCEEDED(accessible.get_accState(self, &state)) && state.vt == VT_I4 &&
+                      (state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_PRESSED)) != 0;
+        else
+            checked = (SendMessageW(button, BM_GETSTATE, 0, 0) & BST_CHECKED) != 0;
+    });
+    return checked;
+}
+
+const int kPresetButtons[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3};
+
+// Which preset buttons are pressed in, as "ZVK Mode" or "none": the camera mode shown.
+std::string CheckedPresets(const AppSession& app) {
+    std::string checked;
+    for (std::size_t i = 0; i < std::size(kPresetButtons); ++i) {
+        if (SendMessageW(app.control(kPresetButtons[i]), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            checked += (checked.empty() ? "" : ", ") + std::string(ThePresetTable()[i].caption);
+    }
+    return checked.empty() ? "none" : checked;
 }
 
 const wchar_t kHelpText[] =
@@ -143,8 +181,12 @@ TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
     ASSERT_EQ(ScreenDpi(), gExpectedDpi) << "the display is not at the DPI this run was asked for: "
                                             "is WINEPREFIX set to a prefix at another DPI?";
     GameFolder folder("start");
+    std::ofstream(folder.cameraFile(), std::ios::binary) << InstalledBytes(1);
     startIn(folder);
     EXPECT_EQ(WindowText(app().window()), L"ZVK Camera Mode");
+    // The camera mode in place, pressed in; the file only read.
+    EXPECT_EQ(CheckedPresets(app()), "Car Mode");
+    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
     ExpectLayout(app(), gExpectedDpi);
 
     HWND help = app().control(IDC_TEXT1);
@@ -158,8 +200,10 @@ TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
     EXPECT_EQ(WindowText(help), kHelpText);
     // Screen readers: the help field by its label, each button by its caption.
     EXPECT_EQ(AccessibleName(help), L"Help");
-    for (int id = IDC_COMMAND1; id <= IDC_COMMAND5; ++id)
+    for (int id = IDC_COMMAND1; id <= IDC_COMMAND5; ++id) {
         EXPECT_EQ(AccessibleName(app().control(id)), WindowText(app().control(id)));
+        EXPECT_EQ(AccessiblyChecked(app().control(id)), id == IDC_COMMAND2) << "button " << id;
+    }
 
     EXPECT_EQ(app().focus(), help) << "focus is not in the help text";
     EXPECT_EQ(SendMessageW(help, EM_GETSEL, 0, 0), 0) << "caret not at the start, or text selected";
@@ -211,6 +255,20 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     EXPECT_TRUE(focusReaches(IDC_COMMAND5)) << "Shift+Tab did not go back to Exit";
     PressKey(VK_TAB, true);
     ASSERT_TRUE(focusReaches(IDC_COMMAND4)) << "Shift+Tab did not go back to About Me";
+    // Enter and Space press a focused preset button too, though it is a check button.
+    PressKey(VK_TAB, true);
+    ASSERT_TRUE(focusReaches(IDC_COMMAND3));
+    for (WORD key : {WORD(VK_RETURN), WORD(VK_SPACE)}) {
+        PressKey(key);
+        const MessageBoxSeen confirmation = app().waitForMessageBox(3s);
+        ASSERT_NE(confirmation.box, nullptr) << "key " << key << " on Zoom Mode showed no box";
+        EXPECT_EQ(confirmation.text, L"Zoom Mode. Done!");
+        ASSERT_TRUE(app().pressOk(confirmation)) << kBoxStuck;
+        EXPECT_TRUE(focusReaches(IDC_COMMAND3)) << "focus after the box: " << GetDlgCtrlID(app().focus());
+    }
+    EXPECT_EQ(CheckedPresets(app()), "Zoom Mode");
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusReaches(IDC_COMMAND4));
     // Enter presses the button that has focus.
     PressKey(VK_RETURN);
     const MessageBoxSeen box = app().waitForMessageBox(3s);
@@ -229,25 +287,55 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     EXPECT_TRUE(IsWindow(app().window()));
 }
 
+// Each confirmation comes once the file is complete, and the pressed-in button follows the
+// file. The player's own file is kept once, before it is replaced, and the confirmation says
+// where; another one goes beside it.
 TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
     GameFolder folder("install");
-    std::ofstream(folder.cameraFile(), std::ios::binary) << std::string(9000, 'x');
+    const std::string ownFile(9000, 'x'), otherOwnFile = "[master]\r\nJumpCamera = 0\r\n";
+    std::ofstream(folder.cameraFile(), std::ios::binary) << ownFile;
     startIn(folder);
-    const int buttons[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND2};
-    const std::size_t presets[] = {0, 1, 2, 1};
-    for (std::size_t i = 0; i < std::size(buttons); ++i) {
-        const CameraPreset& preset = ThePresetTable()[presets[i]];
+    EXPECT_EQ(CheckedPresets(app()), "none");
+    struct Press {
+        int button;
+        std::size_t preset;
+        const wchar_t* keptAs;
+    };
+    const Press presses[] = {{IDC_COMMAND1, 0, L"Cars\\Cameras.ini.bak"},
+                             {IDC_COMMAND2, 1, nullptr},
+                             {IDC_COMMAND3, 2, nullptr},
+                             {IDC_COMMAND2, 1, nullptr}};
+    for (const Press& press : presses) {
+        const CameraPreset& preset = ThePresetTable()[press.preset];
         SCOPED_TRACE(std::string(preset.caption));
-        const MessageBoxSeen box = clickAndWaitForBox(buttons[i]);
+        const MessageBoxSeen box = clickAndWaitForBox(press.button);
         ASSERT_NE(box.box, nullptr);
         EXPECT_EQ(box.title, L"Message");
-        EXPECT_EQ(box.text, std::wstring(preset.confirmation.begin(), preset.confirmation.end()));
+        std::wstring expected(preset.confirmation.begin(), preset.confirmation.end());
+        if (press.keptAs != nullptr) expected += L"\r\n\r\nYour own camera file was kept as:\r\n" + std::wstring(press.keptAs);
+        EXPECT_EQ(box.text, expected);
         // The confirmation comes only once the file is complete.
-        EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(presets[i])));
-        if (i == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
+        EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(press.preset)));
+        EXPECT_EQ(CheckedPresets(app()), preset.caption);
+        if (&press == presses) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
-    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), ownFile));
+
+    // Changed by another tool while the window is inactive: no mode is shown once it is active.
+    ShowWindow(app().window(), SW_MINIMIZE);
+    std::ofstream(folder.cameraFile(), std::ios::binary | std::ios::trunc) << otherOwnFile;
+    ShowWindow(app().window(), SW_RESTORE);
+    SetForegroundWindow(app().window());
+    EXPECT_TRUE(WaitUntil([&] { return CheckedPresets(app()) == "none"; }, 3s)) << CheckedPresets(app());
+
+    const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_EQ(box.text, L"Zoom Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak2");
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak2"), otherOwnFile));
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), ownFile));
+    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\nCars/Cameras.ini.bak2\n");
 }
 
 TEST_F(Scenario, AboutShowsTheSameBoxEveryTimeAndWritesNothing) {
@@ -283,14 +371,21 @@ TEST_F(Scenario, ExitAndTheCloseControlEndTheProgramWithCodeZero) {
     }
 }
 
-// Every error box has the same parts: the file, the system's reason with its number and the
-// step, advice that fits, and that nothing was changed. It never says to run as administrator.
-void ExpectErrorBox(const MessageBoxSeen& box, const wchar_t* advice) {
+// The camera file in `folder`, as an error box names it.
+std::wstring FileLine(const GameFolder& folder) {
+    return L"File: " + folder.windowsPath() + L"\\Cars\\Cameras.ini\r\n";
+}
+
+// Every error box has the same parts: the camera file by its full path (or the folders looked
+// in), the system's reason with its number and the step, advice that fits, and that nothing
+// was changed. It never says to run as administrator.
+void ExpectErrorBox(const MessageBoxSeen& box, const std::wstring& where, const wchar_t* advice) {
     EXPECT_EQ(box.title, L"ZVK Camera Mode");
-    for (const wchar_t* part : {L"File: Cars\\Cameras.ini", L"Reason: ", L"(error ", L", while ", advice,
-                                L"Nothing in the game folder was changed."})
-        EXPECT_TRUE(Contains(box.text, part)) << "no \"" << testing::PrintToString(std::wstring(part))
-                                              << "\" in " << testing::PrintToString(box.text);
+    for (const std::wstring& part : {where, std::wstring(L"Reason: "), std::wstring(L"(error "),
+                                     std::wstring(L", while "), std::wstring(advice),
+                                     std::wstring(L"Nothing in the game folder was changed.")})
+        EXPECT_TRUE(Contains(box.text, part.c_str())) << "no \"" << testing::PrintToString(part)
+                                                      << "\" in " << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"administrator")) << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"Done!"));
 }
@@ -303,7 +398,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND1);
             ASSERT_NE(box.box, nullptr);
-            ExpectErrorBox(box, L"game folder");
+            ExpectErrorBox(box, L"Looked in: " + folder.windowsPath() + L"\r\n", L"game folder");
             if (attempt == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-error.bmp", box.box);
             ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         }
@@ -316,11 +411,12 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
         startIn(folder);
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
         ASSERT_NE(box.box, nullptr);
-        ExpectErrorBox(box, L"game folder");
+        ExpectErrorBox(box, FileLine(folder), L"game folder");
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini/inner\n");
     }
-    // Read-only, then held open without sharing: refused, unchanged; fine once released.
+    // The player's own file, read-only, then held open without sharing: refused, unchanged,
+    // and not even kept; kept and replaced once released.
     const std::string old = "[master]\r\n; the player's own\r\n";
     GameFolder folder("locked");
     std::ofstream(folder.cameraFile(), std::ios::binary) << old;
@@ -329,7 +425,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_READONLY);
     MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, L"Remove the read-only mark");
+    ExpectErrorBox(box, FileLine(folder), L"Remove the read-only mark");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -339,7 +435,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, L"Close the game");
+    ExpectErrorBox(box, FileLine(folder), L"Close the game");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     CloseHandle(holder);
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
@@ -347,9 +443,41 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
 
     box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    EXPECT_EQ(box.text, L"Car Mode. Done!");
+    EXPECT_EQ(box.text, L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(1)));
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), old));
+}
+
+// Started from another folder, the program finds the game beside itself; started from inside
+// a zip, which Windows unpacks into its temp folder, it says to extract it first. Nothing lands
+// in the working folder either way.
+TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
+    GameFolder elsewhere("elsewhere", false);
+    GameFolder game("beside-the-program");
+    GameFolder zip("Temp1_ZvkCameraMode-1.00.zip", false);
+    for (const GameFolder* programFolder : {&game, &zip}) {
+        const fs::path copy = programFolder->path() / "ZvkCameraMode.exe";
+        fs::copy_file(gProgram, copy);
+        app_.emplace(programFolder == &game ? elsewhere : *programFolder, copy);
+        ASSERT_NE(app().window(), nullptr);
+        const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
+        ASSERT_NE(box.box, nullptr);
+        if (programFolder == &game) {
+            EXPECT_EQ(box.text, L"Car Mode. Done!");
+            EXPECT_TRUE(HoldsBytes(game.cameraFile(), InstalledBytes(1)));
+        } else {
+            ExpectErrorBox(box, L"Looked in: " + zip.windowsPath() + L"\r\n",
+                           L"inside the zip. Extract ZvkCameraMode.exe into the game's folder");
+        }
+        ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
+        app().click(IDC_COMMAND5);
+        EXPECT_EQ(app().waitForExit(), 0u);
+        app_.reset();
+    }
+    EXPECT_EQ(game.tree(), "Cars\nCars/Cameras.ini\nZvkCameraMode.exe\n");
+    EXPECT_EQ(zip.tree(), "ZvkCameraMode.exe\n");
+    EXPECT_EQ(elsewhere.tree(), "");
 }
 
 TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
@@ -409,15 +537,18 @@ TEST_F(Scenario, OneRunThroughEverything) {
     ExpectLayout(app(), gExpectedDpi);
     EXPECT_EQ(WindowText(app().control(IDC_TEXT1)), kHelpText);
 
-    const int buttons[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3};
-    for (std::size_t preset = 0; preset < std::size(buttons); ++preset) {
+    // The player's own file is kept before the first preset replaces it.
+    for (std::size_t preset = 0; preset < std::size(kPresetButtons); ++preset) {
         const std::string_view confirmation = ThePresetTable()[preset].confirmation;
-        const MessageBoxSeen box = clickAndWaitForBox(buttons[preset]);
+        const MessageBoxSeen box = clickAndWaitForBox(kPresetButtons[preset]);
         ASSERT_NE(box.box, nullptr);
-        EXPECT_EQ(box.text, std::wstring(confirmation.begin(), confirmation.end()));
+        EXPECT_EQ(box.text, std::wstring(confirmation.begin(), confirmation.end()) +
+                                (preset == 0 ? L"\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak" : L""));
         EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(preset)));
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), std::string(9000, 'x')));
+    EXPECT_EQ(CheckedPresets(app()), "Zoom Mode");
 
     MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND4);
     ASSERT_NE(box.box, nullptr);
@@ -428,13 +559,13 @@ TEST_F(Scenario, OneRunThroughEverything) {
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_READONLY);
     box = clickAndWaitForBox(IDC_COMMAND1);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, L"Remove the read-only mark");
+    ExpectErrorBox(box, FileLine(folder), L"Remove the read-only mark");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(2)));
 
     app().click(IDC_COMMAND5);
     EXPECT_EQ(app().waitForExit(), 0u) << "exit code after Exit";
-    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\n");
+    EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\n");
 }
 
 }  // namespace

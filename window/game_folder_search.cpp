@@ -1,0 +1,36 @@
+#include "game_folder_search.h"
+
+#include <windows.h>
+
+namespace zvk {
+namespace {
+
+// What a system call fills in, or an empty path where it fails or the path does not fit.
+template <class Fill>
+PathText FilledBy(Fill fill) {
+    wchar_t buffer[PathText::kCapacity];
+    const DWORD length = fill(buffer, DWORD(PathText::kCapacity));
+    if (length == 0 || length >= PathText::kCapacity) return {};
+    return PathText(PathView(buffer, length));
+}
+
+}  // namespace
+
+GameFolderLookup LookForGameFolder() {
+    GameFolderLookup lookup;
+    GameFolderSearch& search = lookup.searched;
+    search.workingFolder = FilledBy([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+    search.workingFolder.trimSeparator();
+    search.programFolder =
+        FilledBy([](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
+    search.programFolder.removeLastName();
+    // The temp folder may be given in its short 8.3 form, the program's path never is.
+    const PathText temp = FilledBy([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+    search.tempFolder = FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(temp.c_str(), buffer, size); });
+    if (search.tempFolder.empty()) search.tempFolder = temp;
+    search.tempFolder.trimSeparator();
+    lookup.found = ChooseGameFolder(search, &HoldsCarsFolder);
+    return lookup;
+}
+
+}  // namespace zvk
