@@ -179,7 +179,7 @@ protected:
 // At the DPI the run was asked for: 96, and 144 in a Wine prefix set to it.
 TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
     ASSERT_EQ(ScreenDpi(), gExpectedDpi) << "the display is not at the DPI this run was asked for: "
-                                            "is WINEPREFIX set to a prefix at another DPI?";
+                                            "was ZVK_WINE_DPI given, or the prefix made at another DPI?";
     GameFolder folder("start");
     std::ofstream(folder.cameraFile(), std::ios::binary) << InstalledBytes(1);
     startIn(folder);
