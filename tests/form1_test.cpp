@@ -36,29 +36,37 @@ BOOL WINAPI AdjustWithBordersNotDrawn(RECT* rect, DWORD style, BOOL menu, DWORD 
     return TRUE;
 }
 
+// The DPI the system runs at: 96 is only the most common.
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return UINT(dpi);
+}
+
 LONG SystemMessageFontHeight(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return MulDiv(metrics.lfMessageFont.lfHeight, int(dpi), 96);
+    return MulDiv(metrics.lfMessageFont.lfHeight, int(dpi), int(SystemDpi()));
 }
 LONG NinePointHeight(UINT dpi) { return -MulDiv(9, int(dpi), 72); }
 
 struct System {
     const char* name;
     DpiApi api;
-    UINT startDpi;                     // what the window is laid out for once created
+    UINT startDpi;                     // what the window is laid out for once created; 0: the system's
     LONG (*buttonFontHeight)(UINT dpi);
 };
 
 const System kSystems[] = {
     {"Windows 10", {DpiApi::OfThisSystem().getDpiForWindow, DpiApi::OfThisSystem().adjustWindowRectExForDpi,
                     &StrictSystemParametersInfoForDpi, DpiApi::OfThisSystem().getSystemMetricsForDpi, nullptr},
-     96, &NinePointHeight},
+     0, &NinePointHeight},
     {"Windows 8.1 on a 144 DPI monitor", {nullptr, nullptr, nullptr, nullptr, &MonitorAt144Dpi}, 144,
      &SystemMessageFontHeight},
-    {"Windows XP to 8", {}, 96, &SystemMessageFontHeight},
-    {"frames computed wider than drawn", {nullptr, &AdjustWithBordersNotDrawn, nullptr, nullptr, nullptr}, 96,
+    {"Windows XP to 8", {}, 0, &SystemMessageFontHeight},
+    {"frames computed wider than drawn", {nullptr, &AdjustWithBordersNotDrawn, nullptr, nullptr, nullptr}, 0,
      &SystemMessageFontHeight},
 };
 
@@ -116,7 +124,8 @@ TEST(Form1Dpi, LayoutFollowsEveryDpiChangeOnEverySystem) {
         SCOPED_TRACE(system.name);
         Form1 form(system.api);
         ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
-        ExpectLaidOutFor(form.window(), system.startDpi, system.buttonFontHeight(system.startDpi));
+        const UINT startDpi = system.startDpi != 0 ? system.startDpi : SystemDpi();
+        ExpectLaidOutFor(form.window(), startDpi, system.buttonFontHeight(startDpi));
 
         for (UINT dpi : {144u, 192u, 96u}) {
             RECT suggested = {50 + int(dpi), 40, 50 + int(dpi) + 600, 40 + 800};
