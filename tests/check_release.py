@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Builds the release twice, from two copies of the sources in two folders, one after the
-other, and checks what a player relies on: both builds give the same bytes; SHA256SUMS
-matches the zip and the exe; the zip holds exactly the exe and ReadMe.txt; the ReadMe is
-7-bit ASCII with CR LF line ends; and the exe is the one the tests ran.
+other, and checks what a player relies on: both builds give the same bytes, and the same
+BUILDINFO.txt, which names the commit and the tools; SHA256SUMS matches the zip and the
+exe; the zip holds exactly the exe and ReadMe.txt; the ReadMe is 7-bit ASCII with CR LF
+line ends; and the exe is the one the tests ran.
 
     check_release.py [tested ZvkCameraMode.exe]
 
@@ -28,8 +29,12 @@ def release(sources, out):
 def problems_with(files, tested_exe):
     problems = []
     zips = [name for name in files if name.endswith(".zip")]
-    if sorted(files) != sorted(zips + ["SHA256SUMS"]) or len(zips) != 1:
-        return [f"the release is {sorted(files)}, not one zip and SHA256SUMS"]
+    if sorted(files) != sorted(zips + ["SHA256SUMS", "BUILDINFO.txt"]) or len(zips) != 1:
+        return [f"the release is {sorted(files)}, not one zip, SHA256SUMS and BUILDINFO.txt"]
+    buildinfo = files["BUILDINFO.txt"].decode("ascii")
+    for field in ("commit: ", "compiler: ", "binutils: ", "cmake: ", "python: ", " with zlib "):
+        if field not in buildinfo:
+            problems.append(f"BUILDINFO.txt does not say {field.strip()!r}")
     archive = zipfile.ZipFile(io.BytesIO(files[zips[0]]))
     if archive.namelist() != ["ZvkCameraMode.exe", "ReadMe.txt"]:
         problems.append(f"the zip holds {archive.namelist()}, not ZvkCameraMode.exe and ReadMe.txt")
