@@ -92,17 +92,6 @@ TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
     EXPECT_TRUE(Contains(text.view(), L"Reason: Windows error 805306367.")) << ::testing::PrintToString(std::wstring(text.view()));
 }
 
-// Where a backup was just made, the confirmation names it after a blank line, in full where
-// the game was found away from the working folder.
-TEST(ConfirmationText, NamesABackupMadeJustNow) {
-    InstallResult result;
-    EXPECT_EQ(ConfirmationText(ThePresetTable()[1], result, Found(GameFolder::ProgramFolder)).view(),
-              L"Car Mode. Done!");
-    result.keptAs = 3;
-    EXPECT_EQ(ConfirmationText(ThePresetTable()[1], result, Found(GameFolder::ProgramFolder)).view(),
-              L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak3");
-}
-
 TEST(Form1Layout, PresetButtonsCarryThePresetCaptions) {
     for (std::size_t i = 0; i < ThePresetTable().size(); ++i) {
         const std::string_view caption = ThePresetTable()[i].caption;

@@ -449,13 +449,14 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), old));
 }
 
-// Started from another folder, the program finds the game beside itself; started from inside
-// a zip, which Windows unpacks into its temp folder, it says to extract it first. Nothing lands
-// in the working folder either way.
+// Started from another folder, the program finds the game beside itself, and names the backup
+// it makes there in full; started from inside a zip, which Windows unpacks into its temp
+// folder, it says to extract it first. Nothing lands in the working folder either way.
 TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
     GameFolder elsewhere("elsewhere", false);
     GameFolder game("beside-the-program");
     GameFolder zip("Temp1_ZvkCameraMode-1.00.zip", false);
+    std::ofstream(game.cameraFile(), std::ios::binary) << "[master]\r\n";
     for (const GameFolder* programFolder : {&game, &zip}) {
         const fs::path copy = programFolder->path() / "ZvkCameraMode.exe";
         fs::copy_file(gProgram, copy);
@@ -464,7 +465,8 @@ TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
         ASSERT_NE(box.box, nullptr);
         if (programFolder == &game) {
-            EXPECT_EQ(box.text, L"Car Mode. Done!");
+            EXPECT_EQ(box.text, L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\n" +
+                                    game.windowsPath() + L"\\Cars\\Cameras.ini.bak");
             EXPECT_TRUE(HoldsBytes(game.cameraFile(), InstalledBytes(1)));
         } else {
             ExpectErrorBox(box, L"Looked in: " + zip.windowsPath() + L"\r\n",
@@ -475,7 +477,7 @@ TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
         EXPECT_EQ(app().waitForExit(), 0u);
         app_.reset();
     }
-    EXPECT_EQ(game.tree(), "Cars\nCars/Cameras.ini\nZvkCameraMode.exe\n");
+    EXPECT_EQ(game.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\nZvkCameraMode.exe\n");
     EXPECT_EQ(zip.tree(), "ZvkCameraMode.exe\n");
     EXPECT_EQ(elsewhere.tree(), "");
 }
