@@ -1,5 +1,6 @@
-// The core's file operations, the only platform-specific code of the core: reading a file,
-// replacing a file's whole content in one step, and keeping a copy of a file under a new name.
+// The core's file operations: reading a file, replacing a file's whole content in one step, and
+// keeping a copy of a file under a new name. The two sequences are written once, in
+// file_replace.cpp; the files they use are the only platform-specific code of the core.
 #pragma once
 
 #include "file_calls.h"
@@ -65,19 +66,62 @@ public:
 
 private:
     const FileCalls& calls_;
-    std::intptr_t handle_;
+    std::intptr_t handle_;  // -1 when not open
     OsError error_ = 0;
 };
+
+// A new file, written beside the file it is to become: created or truncated (so a file left
+// by a run killed half-way is reused), shared with no one while it is open, and closed and
+// deleted with its owner unless it was moved into place.
+class TemporaryFile {
+public:
+    TemporaryFile(const FileCalls& calls, const PathChar* path);
+    ~TemporaryFile() { discard(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Each call below reports a failure as false, with the reason in LastOsError().
+    bool isOpen() const { return handle_ != -1; }
+    const PathChar* path() const { return path_; }
+    bool write(std::string_view bytes);
+    bool flush();  // every byte on the disk
+    bool close();
+    // Gives the closed file `name`, which must be free: never replaces. Durable once done.
+    bool moveToFreeName(const PathChar* name);
+    void markMoved() { created_ = false; }
+
+    // Ends with `result`: the file closed and deleted, and said so where it could not be.
+    ReplaceResult discarding(ReplaceResult result) {
+        result.temporaryLeft = !discard();
+        return result;
+    }
+
+private:
+    bool discard();
+
+    const FileCalls& calls_;
+    const PathChar* path_;
+    std::intptr_t handle_;
+    bool created_;
+};
+
+// GetLastError() on Windows, errno on POSIX; never 0.
+OsError LastOsError();
 
 // Success, or a CheckTarget failure where `target` is read-only: the player meant it to stay
 // as it is, so it is never made writable. ReplaceFileContents asks this first too.
 ReplaceResult CheckReplaceable(const FileCalls& calls, const PathChar* target);
 
-// Writes `chunks`, one after the other, to `temporary` (created or truncated; it must lie in
-// the target's folder), makes them durable and then moves the file over `target` in one step.
-// On Windows, where every move is refused but the target may be written, the bytes are
-// written over the target in place as a last resort. Either `target` ends up holding exactly
-// the new bytes, or it is left as it was (see ReplaceResult). Folders are never created.
+// Puts the complete and closed `file` in `target`'s place in one step, or says why not. On
+// Windows, where every move is refused but the target may be written, `chunks` (what the file
+// holds) are written over the target in place as a last resort. Discards `file` unless moved.
+ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const PathChar* target,
+                         std::initializer_list<std::string_view> chunks);
+
+// Writes `chunks`, one after the other, to `temporary` (it must lie in the target's folder),
+// makes them durable and then puts the file in `target`'s place. Either `target` ends up
+// holding exactly the new bytes, or it is left as it was (see ReplaceResult). Folders are
+// never created.
 ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target,
                                   const PathChar* temporary,
                                   std::initializer_list<std::string_view> chunks);

@@ -19,68 +19,6 @@ const FileCalls kSystemFileCalls = {
 
 namespace {
 
-ReplaceResult Failure(ReplaceStep step, int osError) {
-    return {step, static_cast<OsError>(osError != 0 ? osError : EIO)};
-}
-
-// The temporary file while it is being written: closed, and unlinked unless it took the
-// target's place, whichever way the replace ends.
-class TemporaryFile {
-public:
-    TemporaryFile(const FileCalls& calls, const char* path)
-        // O_TRUNC also reuses a file left behind by a run that was killed half-way.
-        : calls_(calls), path_(path),
-          fd_(calls.open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() { discard(); }
-
-    bool created() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return calls_.close(fd) == 0;
-    }
-    void markMoved() { created_ = false; }
-
-    // Ends with `result`: the file closed and unlinked, and said so where it could not be.
-    ReplaceResult discarding(ReplaceResult result) {
-        result.temporaryLeft = !discard();
-        return result;
-    }
-
-private:
-    bool discard() {
-        if (fd_ >= 0) close();
-        if (!created_) return true;
-        created_ = false;
-        return calls_.unlink(path_) == 0 || errno == ENOENT;
-    }
-
-    const FileCalls& calls_;
-    const char* path_;
-    int fd_;
-    bool created_ = fd_ >= 0;
-};
-
-bool WriteAll(const FileCalls& calls, int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = calls.write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Makes a rename or link itself durable. The new name is already in place and visible by
 // then, and nothing could undo it, so a failure here is not reported.
 void SyncFolderOf(const FileCalls& calls, const char* path) {
@@ -95,6 +33,8 @@ void SyncFolderOf(const FileCalls& calls, const char* path) {
 
 }  // namespace
 
+OsError LastOsError() { return OsError(errno != 0 ? errno : EIO); }
+
 PathKind KindOf(const FileCalls& calls, const char* path) {
     struct stat status {};
     if (calls.stat(path, &status) != 0)
@@ -104,7 +44,7 @@ PathKind KindOf(const FileCalls& calls, const char* path) {
 
 FileReader::FileReader(const FileCalls& calls, const char* path)
     : calls_(calls), handle_(calls.open(path, O_RDONLY | O_CLOEXEC, 0)) {
-    if (handle_ < 0) error_ = OsError(errno != 0 ? errno : EIO);
+    if (handle_ < 0) error_ = LastOsError();
 }
 
 FileReader::~FileReader() {
@@ -117,7 +57,7 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
         const ssize_t read = calls_.read(int(handle_), buffer + got, size - got);
         if (read < 0 && errno == EINTR) continue;
         if (read < 0) {
-            error_ = OsError(errno != 0 ? errno : EIO);
+            error_ = LastOsError();
             return false;
         }
         if (read == 0) break;
@@ -126,53 +66,63 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
     return true;
 }
 
+TemporaryFile::TemporaryFile(const FileCalls& calls, const char* path)
+    : calls_(calls), path_(path), handle_(calls.open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+      created_(handle_ >= 0) {}
+
+bool TemporaryFile::write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = calls_.write(int(handle_), bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool TemporaryFile::flush() { return calls_.fsync(int(handle_)) == 0; }
+
+bool TemporaryFile::close() {
+    const int fd = int(handle_);
+    handle_ = -1;
+    return calls_.close(fd) == 0;
+}
+
+// link() gives the file its new name only where the name is free; the temporary name is then
+// one name too many, and goes.
+bool TemporaryFile::moveToFreeName(const char* name) {
+    if (calls_.link(path_, name) != 0) return false;
+    SyncFolderOf(calls_, name);
+    discard();
+    return true;
+}
+
+bool TemporaryFile::discard() {
+    if (isOpen()) close();
+    if (!created_) return true;
+    created_ = false;
+    return calls_.unlink(path_) == 0 || errno == ENOENT;
+}
+
 // rename() replaces a file whatever its permission bits; a file nobody may write is the
 // POSIX form of a read-only file.
 ReplaceResult CheckReplaceable(const FileCalls& calls, const char* target) {
     struct stat status {};
     if (calls.stat(target, &status) != 0) return {};  // absent (or unreachable: creating will say)
     if (S_ISREG(status.st_mode) && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return Failure(ReplaceStep::CheckTarget, EACCES);
+        return {ReplaceStep::CheckTarget, EACCES};
     return {};
 }
 
-ReplaceResult ReplaceFileContents(const FileCalls& calls, const char* target, const char* temporary,
-                                  std::initializer_list<std::string_view> chunks) {
-    const ReplaceResult replaceable = CheckReplaceable(calls, target);
-    if (!replaceable.succeeded()) return replaceable;
-
-    TemporaryFile file(calls, temporary);
-    if (!file.created()) return Failure(ReplaceStep::CreateTemporary, errno);
-    for (std::string_view chunk : chunks) {
-        if (!WriteAll(calls, file.fd(), chunk)) return file.discarding(Failure(ReplaceStep::Write, errno));
-    }
-    if (calls.fsync(file.fd()) != 0) return file.discarding(Failure(ReplaceStep::Flush, errno));
-    if (!file.close()) return file.discarding(Failure(ReplaceStep::Close, errno));
-    if (calls.rename(temporary, target) != 0) return file.discarding(Failure(ReplaceStep::Replace, errno));
+ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const char* target,
+                         std::initializer_list<std::string_view>) {
+    if (calls.rename(file.path(), target) != 0) return file.discarding({ReplaceStep::Replace, LastOsError()});
     file.markMoved();
     SyncFolderOf(calls, target);
     return {};
-}
-
-ReplaceResult KeepCopy(const FileCalls& calls, const char* source, const char* temporary, const char* copy) {
-    FileReader reader(calls, source);
-    if (!reader.isOpen()) return Failure(ReplaceStep::KeepOwnFile, int(reader.error()));
-    TemporaryFile file(calls, temporary);
-    if (!file.created()) return Failure(ReplaceStep::KeepOwnFile, errno);
-    char buffer[16 * 1024];
-    for (std::size_t got = sizeof buffer; got == sizeof buffer;) {
-        if (!reader.read(buffer, sizeof buffer, got))
-            return file.discarding(Failure(ReplaceStep::KeepOwnFile, int(reader.error())));
-        if (!WriteAll(calls, file.fd(), std::string_view(buffer, got)))
-            return file.discarding(Failure(ReplaceStep::KeepOwnFile, errno));
-    }
-    if (calls.fsync(file.fd()) != 0) return file.discarding(Failure(ReplaceStep::KeepOwnFile, errno));
-    if (!file.close()) return file.discarding(Failure(ReplaceStep::KeepOwnFile, errno));
-    // link() gives the file its new name only where the name is free, and never replaces.
-    if (calls.link(temporary, copy) != 0) return file.discarding(Failure(ReplaceStep::KeepOwnFile, errno));
-    SyncFolderOf(calls, copy);
-    // The copy has its name; the temporary name is one link too many, and goes as usual.
-    return file.discarding({});
 }
 
 }  // namespace zvk

@@ -32,44 +32,9 @@ public:
         return calls_.closeHandle(handle) != FALSE;
     }
 
-protected:
-    const FileCalls& calls() const { return calls_; }
-
 private:
     const FileCalls& calls_;
     HANDLE handle_;
-};
-
-// The temporary file while it is being written: closed, and deleted unless it took the
-// target's place, whichever way the replace ends.
-class TemporaryFile : public OpenFile {
-public:
-    TemporaryFile(const FileCalls& calls, const wchar_t* path)
-        // CREATE_ALWAYS also reuses a file left behind by a run that was killed half-way.
-        // No sharing: a second copy of the program cannot write it at the same time.
-        : OpenFile(calls, calls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr)),
-          path_(path), created_(isOpen()) {}
-    ~TemporaryFile() { discard(); }
-
-    void markMoved() { created_ = false; }
-
-    // Ends with `result`: the file closed and deleted, and said so where it could not be.
-    ReplaceResult discarding(ReplaceResult result) {
-        result.temporaryLeft = !discard();
-        return result;
-    }
-
-private:
-    bool discard() {
-        if (isOpen()) close();
-        if (!created_) return true;
-        created_ = false;
-        return calls().deleteFile(path_) || GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
-
-    const wchar_t* path_;
-    bool created_;
 };
 
 // Every byte, in as many calls as it takes. `landed` learns whether any byte reached the file.
@@ -206,7 +171,7 @@ FileReader::FileReader(const FileCalls& calls, const wchar_t* path)
       handle_(reinterpret_cast<std::intptr_t>(
           calls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))) {
-    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) error_ = GetLastError();
+    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) error_ = LastOsError();
 }
 
 FileReader::~FileReader() {
@@ -219,7 +184,7 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
         const DWORD wanted = size - got > 0x40000000u ? 0x40000000u : DWORD(size - got);
         DWORD read = 0;
         if (!calls_.readFile(reinterpret_cast<HANDLE>(handle_), buffer + got, wanted, &read, nullptr)) {
-            error_ = GetLastError();
+            error_ = LastOsError();
             return false;
         }
         if (read == 0) break;
@@ -228,8 +193,46 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
     return true;
 }
 
+TemporaryFile::TemporaryFile(const FileCalls& calls, const wchar_t* path)
+    // No sharing: a second copy of the program cannot write it at the same time.
+    : calls_(calls), path_(path),
+      handle_(reinterpret_cast<std::intptr_t>(
+          calls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))),
+      created_(isOpen()) {}
+
+bool TemporaryFile::write(std::string_view bytes) {
+    return WriteAll(calls_, reinterpret_cast<HANDLE>(handle_), bytes);
+}
+
+bool TemporaryFile::flush() { return calls_.flushFileBuffers(reinterpret_cast<HANDLE>(handle_)) != FALSE; }
+
+bool TemporaryFile::close() {
+    const HANDLE handle = reinterpret_cast<HANDLE>(handle_);
+    handle_ = -1;
+    return calls_.closeHandle(handle) != FALSE;
+}
+
+// Without MOVEFILE_REPLACE_EXISTING: a name that is taken keeps what it holds.
+bool TemporaryFile::moveToFreeName(const wchar_t* name) {
+    if (!calls_.moveFileEx(path_, name, MOVEFILE_WRITE_THROUGH)) return false;
+    markMoved();
+    return true;
+}
+
+bool TemporaryFile::discard() {
+    if (isOpen()) close();
+    if (!created_) return true;
+    created_ = false;
+    return calls_.deleteFile(path_) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 // Windows refuses to replace a read-only file and Wine does not: asking first makes the
 // answer the same wherever the program runs.
+OsError LastOsError() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : DWORD(ERROR_GEN_FAILURE);
+}
+
 ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     const DWORD attributes = calls.getFileAttributes(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -238,27 +241,14 @@ ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     return {};
 }
 
-ReplaceResult ReplaceFileContents(const FileCalls& calls, const wchar_t* target, const wchar_t* temporary,
-                                  std::initializer_list<std::string_view> chunks) {
-    const ReplaceResult replaceable = CheckReplaceable(calls, target);
-    if (!replaceable.succeeded()) return replaceable;
+ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const wchar_t* target,
+                         std::initializer_list<std::string_view> chunks) {
     const bool targetIsFile = KindOf(calls, target) == PathKind::File;
-
-    TemporaryFile file(calls, temporary);
-    if (!file.isOpen()) return Failure(ReplaceStep::CreateTemporary, GetLastError());
-    for (std::string_view chunk : chunks) {
-        if (!WriteAll(calls, file.handle(), chunk))
-            return file.discarding(Failure(ReplaceStep::Write, GetLastError()));
-    }
-    if (!calls.flushFileBuffers(file.handle()))
-        return file.discarding(Failure(ReplaceStep::Flush, GetLastError()));
-    if (!file.close()) return file.discarding(Failure(ReplaceStep::Close, GetLastError()));
-
-    DWORD error = MoveWithRetries(calls, temporary, target);
+    DWORD error = MoveWithRetries(calls, file.path(), target);
     if (error == ERROR_ACCESS_DENIED && targetIsFile) {
         const DWORD opened = MakeRedirectedCopy(calls, target);
         if (opened != ERROR_SUCCESS) return file.discarding(Failure(ReplaceStep::Replace, opened));
-        error = Move(calls, temporary, target);
+        error = Move(calls, file.path(), target);
     }
     if (error == ERROR_SUCCESS) {
         file.markMoved();
@@ -269,29 +259,6 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const wchar_t* target,
     // The temporary file, complete on the disk, is deleted only once the target holds the
     // new bytes, or has failed to.
     return file.discarding(WriteInPlace(calls, target, chunks));
-}
-
-ReplaceResult KeepCopy(const FileCalls& calls, const wchar_t* source, const wchar_t* temporary,
-                       const wchar_t* copy) {
-    FileReader reader(calls, source);
-    if (!reader.isOpen()) return Failure(ReplaceStep::KeepOwnFile, reader.error());
-    TemporaryFile file(calls, temporary);
-    if (!file.isOpen()) return Failure(ReplaceStep::KeepOwnFile, GetLastError());
-    char buffer[16 * 1024];
-    for (std::size_t got = sizeof buffer; got == sizeof buffer;) {
-        if (!reader.read(buffer, sizeof buffer, got))
-            return file.discarding(Failure(ReplaceStep::KeepOwnFile, reader.error()));
-        if (!WriteAll(calls, file.handle(), std::string_view(buffer, got)))
-            return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
-    }
-    if (!calls.flushFileBuffers(file.handle()))
-        return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
-    if (!file.close()) return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
-    // Without MOVEFILE_REPLACE_EXISTING: a name that is taken keeps what it holds.
-    if (!calls.moveFileEx(temporary, copy, MOVEFILE_WRITE_THROUGH))
-        return file.discarding(Failure(ReplaceStep::KeepOwnFile, GetLastError()));
-    file.markMoved();
-    return {};
 }
 
 }  // namespace zvk

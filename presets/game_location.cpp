@@ -42,11 +42,7 @@ GameFolder ChooseGameFolder(const GameFolderSearch& search, bool (*holdsCars)(co
 
 bool HoldsCarsFolder(const PathText& folder) {
     PathText cars = folder;
-#ifdef _WIN32
-    cars.join(L"Cars");
-#else
-    cars.join("Cars");
-#endif
+    cars.join(PathView()).appendAscii("Cars");
     return KindOf(kSystemFileCalls, cars.c_str()) == PathKind::Folder;
 }
 

@@ -9,26 +9,18 @@ InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFold
 InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder) {
     const PathText cameraFile = CameraFileIn(gameFolder);
     const CameraFileContent content = ReadCameraFile(calls, cameraFile.c_str());
-    InstallResult result;
-    if (content.kind == CameraFileContent::Unreadable) {
-        result.failedStep = ReplaceStep::KeepOwnFile;
-        result.osError = content.osError;
-        return result;
-    }
+    if (content.kind == CameraFileContent::Unreadable) return {{ReplaceStep::KeepOwnFile, content.osError}};
     // A file that cannot be replaced anyway is not kept either: nothing changes.
-    static_cast<ReplaceResult&>(result) = CheckReplaceable(calls, cameraFile.c_str());
-    if (!result.succeeded()) return result;
+    const ReplaceResult replaceable = CheckReplaceable(calls, cameraFile.c_str());
+    if (!replaceable.succeeded()) return {replaceable};
+    KeepResult kept;
     if (content.kind == CameraFileContent::PlayersOwn) {
-        const KeepResult kept = KeepPlayersFile(calls, gameFolder);
-        result.keptAs = kept.madeNow;
-        if (!kept.result.succeeded()) {
-            static_cast<ReplaceResult&>(result) = kept.result;
-            return result;
-        }
+        kept = KeepPlayersFile(calls, gameFolder);
+        if (!kept.result.succeeded()) return {kept.result};
     }
-    static_cast<ReplaceResult&>(result) = ReplaceFileContents(
-        calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), {preset.fileText, kCameraFileTrailer});
-    return result;
+    return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(),
+                                {preset.fileText, kCameraFileTrailer}),
+            kept.madeNow};
 }
 
 int ActivePreset(const PathText& gameFolder) {

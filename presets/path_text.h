@@ -41,21 +41,18 @@ public:
     }
     // `name` below this folder, with one separator between them.
     PathText& join(PathView name) {
-        if (length_ > 0 && text_[length_ - 1] != kPathSeparator && text_[length_ - 1] != PathChar('/'))
-            push(kPathSeparator);
+        if (length_ > 0 && !endsWithSeparator()) push(kPathSeparator);
         return append(name);
     }
     // Drops a trailing separator, except the one of a drive's or the file system's root.
     PathText& trimSeparator() {
         const bool root = length_ == 1 || (length_ == 3 && text_[1] == PathChar(':'));
-        if (length_ > 0 && !root && (text_[length_ - 1] == kPathSeparator || text_[length_ - 1] == PathChar('/')))
-            text_[--length_] = PathChar(0);
+        if (length_ > 0 && !root && endsWithSeparator()) text_[--length_] = PathChar(0);
         return *this;
     }
     // Cuts the last name off: the folder that holds it.
     PathText& removeLastName() {
-        while (length_ > 0 && text_[length_ - 1] != kPathSeparator && text_[length_ - 1] != PathChar('/'))
-            --length_;
+        while (length_ > 0 && !endsWithSeparator()) --length_;
         text_[length_] = PathChar(0);
         return trimSeparator();
     }
@@ -65,9 +62,12 @@ public:
     const PathChar* c_str() const { return tooLong_ ? text_ + kCapacity - 1 : text_; }
     PathView view() const { return tooLong_ ? PathView() : PathView(text_, length_); }
     bool empty() const { return view().empty(); }
-    bool tooLong() const { return tooLong_; }
 
 private:
+    // Windows takes '/' for a separator too.
+    bool endsWithSeparator() const {
+        return text_[length_ - 1] == kPathSeparator || text_[length_ - 1] == PathChar('/');
+    }
     void push(PathChar c) {
         if (length_ + 1 < kCapacity) {
             text_[length_++] = c;

@@ -16,6 +16,7 @@ namespace {
 using test_support::Call;
 using test_support::gCallLog;
 using test_support::HoldsBytes;
+using test_support::InstalledBytes;
 using test_support::Refuse;
 using test_support::Tree;
 using test_support::WriteBytes;
@@ -74,9 +75,6 @@ protected:
                                    CameraFileIn(folder, ".tmp").c_str(),
                                    {ThePresetTable()[preset].fileText, kCameraFileTrailer});
     }
-    static std::string installed(std::size_t preset) {
-        return std::string(ThePresetTable()[preset].fileText) + std::string(kCameraFileTrailer);
-    }
 };
 
 // Each byte on the disk before the file is closed, and closed before it is moved, with the
@@ -101,7 +99,7 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
         if (line.find("Cameras.ini.tmp") != std::string::npos) writes.push_back(line);
     }
     EXPECT_EQ(writes, expected);
-    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(0)));
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(0)));
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", kOldContent));
 }
 
@@ -135,7 +133,7 @@ TEST_F(WindowsReplaceTest, RetriesMakesTheRedirectedCopyAndWritesInPlaceOnlyAsTh
         ASSERT_TRUE(install(2).succeeded());
 
         EXPECT_EQ(LastCalls(c.expectedEnd.size()), c.expectedEnd);
-        EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", installed(2)));
+        EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(2)));
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     }
 }

@@ -1,6 +1,8 @@
 // A throw-away game folder that a test works in, as the program works in the player's.
 #pragma once
 
+#include "camera_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +18,11 @@ namespace fs = std::filesystem;
 inline std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What the program writes for preset `index`: its text and the two closing line ends.
+inline std::string InstalledBytes(std::size_t index) {
+    return std::string(ThePresetTable()[index].fileText) + std::string(kCameraFileTrailer);
 }
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {

@@ -24,6 +24,7 @@ namespace {
 
 using test_support::GameFolderTest;
 using test_support::HoldsBytes;
+using test_support::InstalledBytes;
 using test_support::ReadBytes;
 using test_support::Tree;
 using test_support::WriteBytes;
@@ -31,10 +32,6 @@ namespace fs = std::filesystem;
 
 const fs::path kCameraFile = fs::path("Cars") / "Cameras.ini";
 const std::string kOldContent = "[master]\r\nJumpCamera = 0\r\n; the player's own file\r\n";
-
-std::string InstalledBytes(const CameraPreset& preset) {
-    return std::string(preset.fileText) + "\r\n\r\n";
-}
 
 class InstallPresetTest : public GameFolderTest {
 protected:
@@ -61,7 +58,7 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
                                         << result.osError;
         const std::string written = ReadBytes(kCameraFile);
         EXPECT_EQ(written.size(), expectedSizes[i]);
-        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(preset)));
+        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(i)));
         EXPECT_EQ(written.substr(written.size() - 6), "\r\n\r\n\r\n");
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
     }
@@ -71,7 +68,7 @@ TEST_F(InstallPresetTest, WritesEachPresetExactlyIntoAnEmptyCarsFolder) {
 // the presets byte for byte is the player's own, and is kept once, as Cameras.ini.bak.
 TEST_F(InstallPresetTest, ReplacesWhatWasThereKeepingThePlayersOwnFileOnce) {
     const PresetTable& presets = ThePresetTable();
-    const std::string carMode = InstalledBytes(presets[1]);
+    const std::string carMode = InstalledBytes(1);
     std::string withLfOnly;
     for (char c : carMode) {
         if (c != '\r') withLfOnly += c;
@@ -88,7 +85,7 @@ TEST_F(InstallPresetTest, ReplacesWhatWasThereKeepingThePlayersOwnFileOnce) {
         {"the same own file pressed over twice", kOldContent, {1, 1}, true},
         {"Car Mode, then ZVK Mode", kOldContent, {1, 0}, true},
         {"over Car Mode", carMode, {0}, false},
-        {"all three, over Zoom Mode", InstalledBytes(presets[2]), {0, 1, 2, 1}, false},
+        {"all three, over Zoom Mode", InstalledBytes(2), {0, 1, 2, 1}, false},
         {"Car Mode's text without the closing line ends", std::string(presets[1].fileText), {0}, true},
         {"Car Mode with LF line ends", withLfOnly, {0}, true},
         {"Car Mode and one more line", carMode + "FOV=90\r\n", {1}, true},
@@ -104,7 +101,7 @@ TEST_F(InstallPresetTest, ReplacesWhatWasThereKeepingThePlayersOwnFileOnce) {
             ASSERT_TRUE(result.succeeded()) << ::testing::PrintToString(result.failedStep);
             keptAs.push_back(result.keptAs);
         }
-        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(presets[c.installs.back()])));
+        EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(c.installs.back())));
         if (c.kept) {
             EXPECT_EQ(keptAs.front(), 1u) << "the first install did not say where it kept the file";
             EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", c.before));
@@ -138,19 +135,19 @@ TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
 
 // A run killed half-way leaves its temporary file; the next install must not trip over it.
 TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
-    WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[0]));
+    WriteBytes(kCameraFile, InstalledBytes(0));
     WriteBytes("Cars/Cameras.ini.tmp", std::string(5000, 'z'));
 
     ASSERT_TRUE(install(2).succeeded());
 
-    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[2])));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(2)));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 }
 
 #ifdef _WIN32
 using test_support::Call;
 using test_support::Refuse;
-void withPreset() { WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])); }
+void withPreset() { WriteBytes(kCameraFile, InstalledBytes(0)); }
 void withOwnFile() { WriteBytes(kCameraFile, kOldContent); }
 constexpr OsError kDiskFull = ERROR_DISK_FULL, kInUse = ERROR_SHARING_VIOLATION;
 const FileCalls& kCalls = test_support::kRecordedCalls;  // the fault cases below inject through it
@@ -244,7 +241,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
 // that makes the redirected copy meets the sharing violation. Either way: refused as in use,
 // nothing changed.
 TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
-    WriteBytes(kCameraFile, InstalledBytes(ThePresetTable()[2]));
+    WriteBytes(kCameraFile, InstalledBytes(2));
     HANDLE holder = CreateFileW(kCameraFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -254,11 +251,11 @@ TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
 
     EXPECT_FALSE(whileHeld.succeeded());
     EXPECT_EQ(whileHeld.osError, OsError(ERROR_SHARING_VIOLATION));
-    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[2])));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(2)));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
 
     ASSERT_TRUE(install(0).succeeded());
-    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(ThePresetTable()[0])));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(0)));
 }
 #endif
 

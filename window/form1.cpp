@@ -204,7 +204,7 @@ bool Form1::OnCreate() {
         ApplyLayout(monitorDpi, {placed.left, placed.top});
     }
     FitFrameToClient();
-    ShowActivePreset();
+    ShowActivePreset(LookForGameFolder().found.path);
     return true;
 }
 
@@ -344,7 +344,7 @@ bool Form1::OnCommand(int id, int notification) {
 }
 
 // The game or another tool may have changed the camera file while the window was inactive.
-void Form1::OnActivate() { ShowActivePreset(); }
+void Form1::OnActivate() { ShowActivePreset(LookForGameFolder().found.path); }
 
 // The dialog manager presses a focused push button on Enter by itself; for a focused check
 // button it reports IDOK instead, and Form1 presses the button.
@@ -392,8 +392,11 @@ void Form1::Command5_Click() { DestroyWindow(window_); }
 void Form1::InstallAndConfirm(std::size_t presetIndex) {
     const CameraPreset& preset = ThePresetTable()[presetIndex];
     const GameFolderLookup where = LookForGameFolder();
-    const InstallResult result = InstallIn(where, preset);
-    ShowActivePreset();
+    const InstallResult result =
+        where.found.place == GameFolder::NotFound
+            ? InstallResult{{ReplaceStep::FindGameFolder, ERROR_PATH_NOT_FOUND}}
+            : InstallPreset(preset, where.found.path);
+    ShowActivePreset(where.found.path);
     if (!result.succeeded()) {
         ShowInstallError(window_, preset, result, where);
         return;
@@ -401,18 +404,10 @@ void Form1::InstallAndConfirm(std::size_t presetIndex) {
     ShowInfoMessage(window_, ConfirmationText(preset, result, where).c_str());
 }
 
-InstallResult Form1::InstallIn(const GameFolderLookup& where, const CameraPreset& preset) {
-    if (where.found.place != GameFolder::NotFound) return InstallPreset(preset, where.found.path);
-    InstallResult notFound;
-    notFound.failedStep = ReplaceStep::FindGameFolder;
-    notFound.osError = ERROR_PATH_NOT_FOUND;
-    return notFound;
-}
-
-// The button of the preset that the camera file holds is pressed in; none is where the file
-// is the player's own, or missing, or no game folder is found.
-void Form1::ShowActivePreset() {
-    const int active = ActivePreset(LookForGameFolder().found.path);
+// The button of the preset that the camera file in `gameFolder` holds is pressed in; none is
+// where the file is the player's own, or missing, or no game folder was found.
+void Form1::ShowActivePreset(const PathText& gameFolder) {
+    const int active = ActivePreset(gameFolder);
     for (int i = 0; i < int(std::size(kPresetButtonIds)); ++i)
         Button_SetCheck(Control(kPresetButtonIds[i]), i == active ? BST_CHECKED : BST_UNCHECKED);
 }

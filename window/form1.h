@@ -57,8 +57,7 @@ private:
     void Command5_Click();
 
     void InstallAndConfirm(std::size_t presetIndex);
-    static InstallResult InstallIn(const GameFolderLookup& where, const CameraPreset& preset);
-    void ShowActivePreset();
+    void ShowActivePreset(const PathText& gameFolder);
     void SetFonts(UINT dpi);
     void SetIcons(UINT dpi);
     void ApplyLayout(UINT dpi, POINT topLeft);

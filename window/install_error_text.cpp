@@ -45,13 +45,9 @@ constexpr wchar_t kStartFromGameFolder[] =
 // The player's way out. Never "run as administrator": an elevated program is not redirected
 // to the VirtualStore, so under Program Files it would change a file the game does not read.
 void AppendAdvice(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
-    if (result.failedStep == ReplaceStep::FindGameFolder) {
-        if (where.found.programInTemp) {
-            text << L"This program seems to be running from inside the zip. Extract "
-                 << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
-        } else {
-            text << L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
-        }
+    if (result.failedStep == ReplaceStep::FindGameFolder && where.found.programInTemp) {
+        text << L"This program seems to be running from inside the zip. Extract "
+             << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
         return;
     }
     if (result.failedStep == ReplaceStep::CheckTarget) {
@@ -91,22 +87,13 @@ void AppendAdvice(MessageText& text, const InstallResult& result, const GameFold
     }
 }
 
-// A backup by the name the player knows it: relative where the program runs in the game
-// folder, full where it found the game elsewhere.
-void AppendBackupName(MessageText& text, const GameFolderLookup& where, unsigned number) {
-    if (where.found.place == GameFolder::WorkingFolder) {
-        text << CameraFilePath << L".bak";
-        if (number > 1) text << static_cast<unsigned long>(number);
-        return;
-    }
-    text << BackupIn(where.found.path, number).view();
-}
-
-// Where the player's own file was kept. The name on a line of its own: a message box may
-// break a long line anywhere in a path.
+// Where the player's own file was kept, by the name the player knows: relative where the
+// program runs in the game folder, full where it found the game elsewhere. The name on a line
+// of its own: a message box may break a long line anywhere in a path.
 void AppendKept(MessageText& text, const wchar_t* before, const GameFolderLookup& where, unsigned number) {
-    text << before << L"Your own camera file was kept as:\r\n";
-    AppendBackupName(text, where, number);
+    const bool relative = where.found.place == GameFolder::WorkingFolder;
+    text << before << L"Your own camera file was kept as:\r\n"
+         << BackupIn(relative ? PathText() : where.found.path, number).view();
 }
 
 // What became of the game folder. Each sentence holds for every failure it is said of.

@@ -21,12 +21,9 @@ namespace zvk::e2e {
 namespace {
 
 using test_support::HoldsBytes;
+using test_support::InstalledBytes;
 
 constexpr const char* kBoxStuck = "the box did not close after OK, or the window stayed disabled";
-
-std::string InstalledBytes(std::size_t preset) {
-    return std::string(ThePresetTable()[preset].fileText) + "\r\n\r\n";
-}
 
 bool Contains(const std::wstring& text, const wchar_t* part) {
     return text.find(part) != std::wstring::npos;
