@@ -1,5 +1,6 @@
 #include "game_location.h"
 
+#include "camera_file.h"
 #include "file_replace.h"
 
 namespace zvk {
@@ -26,12 +27,15 @@ bool IsInside(PathView path, PathView folder) {
 
 }  // namespace
 
-GameFolder ChooseGameFolder(const GameFolderSearch& search, bool (*holdsCars)(const PathText& folder)) {
+GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)(const PathText& folder)) {
+    const auto signsOf = [&](const PathText& folder) { return folder.empty() ? GameSigns::None : signsIn(folder); };
+    const GameSigns working = signsOf(search.workingFolder);
+    const GameSigns program = signsOf(search.programFolder);
     GameFolder found;
-    if (!search.workingFolder.empty() && holdsCars(search.workingFolder)) {
+    if (working != GameSigns::None && working >= program) {
         found.place = GameFolder::WorkingFolder;
         found.path = search.workingFolder;
-    } else if (!search.programFolder.empty() && holdsCars(search.programFolder)) {
+    } else if (program != GameSigns::None) {
         found.place = GameFolder::ProgramFolder;
         found.path = search.programFolder;
     } else {
@@ -40,10 +44,12 @@ GameFolder ChooseGameFolder(const GameFolderSearch& search, bool (*holdsCars)(co
     return found;
 }
 
-bool HoldsCarsFolder(const PathText& folder) {
+GameSigns GameSignsIn(const PathText& folder) {
     PathText cars = folder;
     cars.join(PathView()).appendAscii("Cars");
-    return KindOf(kSystemFileCalls, cars.c_str()) == PathKind::Folder;
+    if (KindOf(kSystemFileCalls, cars.c_str()) != PathKind::Folder) return GameSigns::None;
+    return KindOf(kSystemFileCalls, CameraFileIn(folder).c_str()) == PathKind::Missing ? GameSigns::CarsFolder
+                                                                                       : GameSigns::CameraFile;
 }
 
 }  // namespace zvk

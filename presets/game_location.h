@@ -22,12 +22,18 @@ struct GameFolder {
     bool programInTemp = false;   // not found, and the program runs from the temp folder
 };
 
-// The working folder if it holds Cars (launchers that start tools in the game's folder rely
-// on it), else the program's own folder if that does, else none.
-GameFolder ChooseGameFolder(const GameFolderSearch& search, bool (*holdsCars)(const PathText& folder));
+// How much of the game a folder shows, least first: nothing, a Cars folder, or a Cars folder
+// that holds the camera file.
+enum class GameSigns : std::uint8_t { None, CarsFolder, CameraFile };
 
-// Whether `folder` holds a folder named Cars, as the file system matches names (on Windows,
-// in any letter case).
-bool HoldsCarsFolder(const PathText& folder);
+// Of the working folder and the program's own, the one that shows more of the game; where
+// both show as much, the working folder (launchers that start tools in the game's folder rely
+// on it). Neither, where neither holds Cars. A shell's or another game's Cars folder without a
+// camera file in it does not outweigh the game beside the program.
+GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)(const PathText& folder));
+
+// What `folder` holds of the game, as the file system matches names (on Windows, in any
+// letter case).
+GameSigns GameSignsIn(const PathText& folder);
 
 }  // namespace zvk

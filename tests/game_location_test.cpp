@@ -14,6 +14,7 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
                                "cars-is-a-file", "lower-case/cars"})
         fs::create_directories(folder);
     test_support::WriteBytes("cars-is-a-file/Cars", "not a folder");
+    test_support::WriteBytes("game/Cars/Cameras.ini", "[master]\r\n");
     struct Case {
         const char* working;
         const char* program;
@@ -22,20 +23,21 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
     };
     const Case cases[] = {
         {"game", "other-game", GameFolder::WorkingFolder, false},
+        {"other-game", "game", GameFolder::ProgramFolder, false},  // a Cars folder without the camera file
         {"elsewhere", "game", GameFolder::ProgramFolder, false},
         {"cars-is-a-file", "game", GameFolder::ProgramFolder, false},
         {"elsewhere", "cars-is-a-file", GameFolder::NotFound, false},
         {"elsewhere", "temp/Temp1_ZvkCameraMode.zip", GameFolder::NotFound, true},
         {"elsewhere", "temp-not", GameFolder::NotFound, false},  // beside the temp folder, not in it
 #ifdef _WIN32
-        {"lower-case", "game", GameFolder::WorkingFolder, false},  // Windows matches names in any case
+        {"lower-case", "other-game", GameFolder::WorkingFolder, false},  // Windows matches names in any case
 #endif
     };
     const auto absolute = [&](const char* name) { return PathText((root() / name).make_preferred().native()); };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.working) + ", " + c.program);
         const GameFolderSearch search{absolute(c.working), absolute(c.program), absolute("temp")};
-        const GameFolder found = ChooseGameFolder(search, &HoldsCarsFolder);
+        const GameFolder found = ChooseGameFolder(search, &GameSignsIn);
         EXPECT_EQ(found.place, c.place);
         EXPECT_EQ(found.programInTemp, c.programInTemp);
         EXPECT_TRUE(found.path.view() == (c.place == GameFolder::WorkingFolder   ? search.workingFolder.view()

@@ -29,7 +29,7 @@ GameFolderLookup LookForGameFolder() {
     search.tempFolder = FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(temp.c_str(), buffer, size); });
     if (search.tempFolder.empty()) search.tempFolder = temp;
     search.tempFolder.trimSeparator();
-    lookup.found = ChooseGameFolder(search, &HoldsCarsFolder);
+    lookup.found = ChooseGameFolder(search, &GameSignsIn);
     return lookup;
 }
 

@@ -446,11 +446,12 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), old));
 }
 
-// Started from another folder, the program finds the game beside itself, and names the backup
-// it makes there in full; started from inside a zip, which Windows unpacks into its temp
-// folder, it says to extract it first. Nothing lands in the working folder either way.
+// Started from another folder, even one with a Cars folder of its own, the program finds the
+// game beside itself, and names the backup it makes there in full; started from inside a zip,
+// which Windows unpacks into its temp folder, it says to extract it first. Nothing lands in
+// the working folder either way.
 TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
-    GameFolder elsewhere("elsewhere", false);
+    GameFolder elsewhere("elsewhere");
     GameFolder game("beside-the-program");
     GameFolder zip("Temp1_ZvkCameraMode-1.00.zip", false);
     std::ofstream(game.cameraFile(), std::ios::binary) << "[master]\r\n";
@@ -476,7 +477,7 @@ TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
     }
     EXPECT_EQ(game.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\nZvkCameraMode.exe\n");
     EXPECT_EQ(zip.tree(), "ZvkCameraMode.exe\n");
-    EXPECT_EQ(elsewhere.tree(), "");
+    EXPECT_EQ(elsewhere.tree(), "Cars\n");
 }
 
 TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
