@@ -346,12 +346,14 @@ bool Form1::OnCommand(int id, int notification) {
 // The game or another tool may have changed the camera file while the window was inactive.
 void Form1::OnActivate() { ShowActivePreset(LookForGameFolder().found.path); }
 
-// The dialog manager presses a focused push button on Enter by itself; for a focused check
-// button it reports IDOK instead, and Form1 presses the button.
+// The dialog manager presses a focused button on Enter by itself only where it is drawn as
+// the default one, which in a plain window happens when Tab moved focus to it. Otherwise (a
+// button clicked before, or a preset button, which is a check button) it reports IDOK, and
+// Form1 presses whichever of its buttons has focus.
 void Form1::OnEnter() {
     HWND focus = GetFocus();
-    for (int id : kPresetButtonIds) {
-        if (focus == Control(id)) SendMessageW(focus, BM_CLICK, 0, 0);
+    for (const ControlRow& row : kForm1Controls) {
+        if (IsButton(row.kind) && focus == Control(row.id)) SendMessageW(focus, BM_CLICK, 0, 0);
     }
 }
 

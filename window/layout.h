@@ -16,6 +16,10 @@ struct TwipsRect {
 
 enum class ControlKind { HelpLabel, HelpText, PresetButton, Button };
 
+inline constexpr bool IsButton(ControlKind kind) {
+    return kind == ControlKind::PresetButton || kind == ControlKind::Button;
+}
+
 struct ControlRow {
     int id;
     ControlKind kind;

@@ -282,6 +282,17 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     PressKey(VK_ESCAPE);
     EXPECT_EQ(app().waitForExit(300ms), STILL_ACTIVE) << "Escape ended the program";
     EXPECT_TRUE(IsWindow(app().window()));
+    // Enter presses a button that a click focused, too.
+    PressKey(VK_TAB, true);
+    ASSERT_TRUE(focusReaches(IDC_COMMAND3));
+    MessageBoxSeen clicked = clickAndWaitForBox(IDC_COMMAND4);
+    ASSERT_NE(clicked.box, nullptr);
+    ASSERT_TRUE(app().pressOk(clicked)) << kBoxStuck;
+    PressKey(VK_RETURN);
+    clicked = app().waitForMessageBox(3s);
+    ASSERT_NE(clicked.box, nullptr) << "Enter on a clicked About Me showed no box";
+    EXPECT_EQ(clicked.text, kAboutText);
+    ASSERT_TRUE(app().pressOk(clicked)) << kBoxStuck;
 }
 
 // Each confirmation comes once the file is complete, and the pressed-in button follows the
