@@ -70,9 +70,9 @@ private:
     OsError error_ = 0;
 };
 
-// A new file, written beside the file it is to become: created or truncated (so a file left
-// by a run killed half-way is reused), shared with no one while it is open, and closed and
-// deleted with its owner unless it was moved into place.
+// A new file, written beside the file it is to become, in place of any file of that name left
+// by a run killed half-way; shared with no one while it is open, and closed and deleted with
+// its owner unless it was moved into place.
 class TemporaryFile {
 public:
     TemporaryFile(const FileCalls& calls, const PathChar* path);

@@ -66,9 +66,20 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
     return true;
 }
 
+namespace {
+
+// A file by this name, left by a run killed half-way, may still be a second name of the
+// backup it was making (see moveToFreeName): opened as it is, it would write into the backup.
+// So it goes first, and the file opened is always a new one.
+int CreateNew(const FileCalls& calls, const char* path) {
+    if (calls.unlink(path) != 0 && errno != ENOENT) return -1;
+    return calls.open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+}  // namespace
+
 TemporaryFile::TemporaryFile(const FileCalls& calls, const char* path)
-    : calls_(calls), path_(path), handle_(calls.open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
-      created_(handle_ >= 0) {}
+    : calls_(calls), path_(path), handle_(CreateNew(calls, path)), created_(handle_ >= 0) {}
 
 bool TemporaryFile::write(std::string_view bytes) {
     while (!bytes.empty()) {
@@ -91,8 +102,9 @@ bool TemporaryFile::close() {
     return calls_.close(fd) == 0;
 }
 
-// link() gives the file its new name only where the name is free; the temporary name is then
-// one name too many, and goes.
+// link() gives the file its new name only where the name is free. The temporary name is then
+// one name too many, and must go: while it stays, writing through it would change the file
+// under its new name too. So a failure to remove it is a failure of the move.
 bool TemporaryFile::moveToFreeName(const char* name) {
     if (calls_.link(path_, name) != 0) return false;
     SyncFolderOf(calls_, name);
