@@ -37,8 +37,8 @@ private:
     HANDLE handle_;
 };
 
-// Every byte, in as many calls as it takes. `landed` learns whether any byte reached the file.
-bool WriteAll(const FileCalls& calls, HANDLE file, std::string_view bytes, bool* landed = nullptr) {
+// Every byte, in as many calls as it takes.
+bool WriteAll(const FileCalls& calls, HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : DWORD(bytes.size());
         DWORD written = 0;
@@ -112,10 +112,10 @@ bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::s
     if (calls.setFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR)
         return false;
+    changed = true;
     for (std::string_view chunk : chunks) {
-        if (!WriteAll(calls, file, chunk, &changed)) return false;
+        if (!WriteAll(calls, file, chunk)) return false;
     }
-    changed = true;  // setting the end cuts off what is left of the old bytes
     return calls.setEndOfFile(file) && calls.flushFileBuffers(file);
 }
 

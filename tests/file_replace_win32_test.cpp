@@ -139,7 +139,7 @@ TEST_F(WindowsReplaceTest, RetriesMakesTheRedirectedCopyAndWritesInPlaceOnlyAsTh
 }
 
 // In use when the redirected copy is made: nothing is written. A write in place that fails
-// leaves the old bytes of any size, put back if any new byte landed; only where they could
+// leaves the old bytes of any size, put back once a write was tried; only where they could
 // not be put back does it say the file is damaged.
 TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
     const std::string large(100 * 1024, 'L');
@@ -156,8 +156,9 @@ TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
     const Case cases[] = {
         {"in use", Call::Open, 1, 0, kOldContent, ReplaceStep::Replace, ERROR_SHARING_VIOLATION, false},
         {"the old bytes cannot be read", Call::Read, 1, 0, large, ReplaceStep::ReadOldFile, ERROR_CRC, false},
-        {"no byte lands, nothing to put back", Call::Write, 2, 0, kOldContent, ReplaceStep::WriteInPlace, ERROR_CRC,
-         false},
+        // A failed write reports no byte written, whatever reached the disk.
+        {"no byte said to land, and putting back fails", Call::Write, 2, 0, kOldContent, ReplaceStep::WriteInPlace,
+         ERROR_CRC, true},
         {"some bytes land, the old ones go back", Call::Write, 1, 100, large, ReplaceStep::WriteInPlace, ERROR_CRC,
          false},
         {"some bytes land, and putting back fails", Call::Write, 2, 100, kOldContent, ReplaceStep::WriteInPlace,
