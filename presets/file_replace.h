@@ -6,6 +6,7 @@
 #include "file_calls.h"
 #include "path_text.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -16,12 +17,20 @@ namespace zvk {
 // GetLastError() on Windows, errno on POSIX.
 using OsError = std::uint32_t;
 
+// The error of a name to be replaced that is a folder: refused before anything changes.
+#ifdef _WIN32
+inline constexpr OsError kIsAFolder = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED, newer than XP's headers
+#else
+inline constexpr OsError kIsAFolder = EISDIR;
+#endif
+
 // The steps of an install, in order; a failure names the one that failed.
 enum class ReplaceStep : std::uint8_t {
     None,             // nothing failed
     FindGameFolder,   // no folder that holds Cars: neither the working folder nor the program's
-    KeepOwnFile,      // the player's own camera file could not be read, or not kept as a backup
-    CheckTarget,      // the file to replace is read-only
+    ReadCameraFile,   // the camera file could not be read, to tell whose it is
+    KeepOwnFile,      // the player's own camera file could not be kept as a backup
+    CheckTarget,      // the file to replace is read-only, or a folder (kIsAFolder)
     CreateTemporary,  // the temporary file beside the target could not be created
     Write,
     Flush,
@@ -108,8 +117,8 @@ private:
 // GetLastError() on Windows, errno on POSIX; never 0.
 OsError LastOsError();
 
-// Success, or a CheckTarget failure where `target` is read-only: the player meant it to stay
-// as it is, so it is never made writable. ReplaceFileContents asks this first too.
+// Success, or a CheckTarget failure where `target` is read-only (the player meant it to stay
+// as it is, so it is never made writable) or a folder. ReplaceFileContents asks this first too.
 ReplaceResult CheckReplaceable(const FileCalls& calls, const PathChar* target);
 
 // Puts the complete and closed `file` in `target`'s place in one step, or says why not. On

@@ -108,7 +108,8 @@ bool TemporaryFile::close() {
 bool TemporaryFile::moveToFreeName(const char* name) {
     if (calls_.link(path_, name) != 0) return false;
     SyncFolderOf(calls_, name);
-    discard();
+    if (calls_.unlink(path_) != 0) return false;
+    markMoved();
     return true;
 }
 
@@ -124,6 +125,7 @@ bool TemporaryFile::discard() {
 ReplaceResult CheckReplaceable(const FileCalls& calls, const char* target) {
     struct stat status {};
     if (calls.stat(target, &status) != 0) return {};  // absent (or unreachable: creating will say)
+    if (S_ISDIR(status.st_mode)) return {ReplaceStep::CheckTarget, kIsAFolder};
     if (S_ISREG(status.st_mode) && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return {ReplaceStep::CheckTarget, EACCES};
     return {};

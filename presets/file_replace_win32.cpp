@@ -43,7 +43,6 @@ bool WriteAll(const FileCalls& calls, HANDLE file, std::string_view bytes) {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : DWORD(bytes.size());
         DWORD written = 0;
         const BOOL wrote = calls.writeFile(file, bytes.data(), chunk, &written, nullptr);
-        if (written > 0 && landed != nullptr) *landed = true;
         if (!wrote) return false;
         if (written == 0) {
             SetLastError(ERROR_WRITE_FAULT);
@@ -106,7 +105,8 @@ private:
 };
 
 // From the start of the open file: exactly `chunks` and nothing after them, on the disk.
-// `changed` learns whether the file's bytes may differ from before.
+// `changed` learns whether the file's bytes may differ from before: from the first write on,
+// since a failed write reports no byte written, whatever part of it reached the disk.
 bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::string_view> chunks,
                bool& changed) {
     if (calls.setFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
@@ -235,9 +235,9 @@ OsError LastOsError() {
 
 ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     const DWORD attributes = calls.getFileAttributes(target);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & FILE_ATTRIBUTE_READONLY))
-        return Failure(ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure(ReplaceStep::CheckTarget, kIsAFolder);
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure(ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED);
     return {};
 }
 

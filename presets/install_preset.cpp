@@ -9,7 +9,7 @@ InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFold
 InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder) {
     const PathText cameraFile = CameraFileIn(gameFolder);
     const CameraFileContent content = ReadCameraFile(calls, cameraFile.c_str());
-    if (content.kind == CameraFileContent::Unreadable) return {{ReplaceStep::KeepOwnFile, content.osError}};
+    if (content.kind == CameraFileContent::Unreadable) return {{ReplaceStep::ReadCameraFile, content.osError}};
     // A file that cannot be replaced anyway is not kept either: nothing changes.
     const ReplaceResult replaceable = CheckReplaceable(calls, cameraFile.c_str());
     if (!replaceable.succeeded()) return {replaceable};

@@ -14,9 +14,9 @@ namespace zvk {
 
 // Readable failures: "step Replace" rather than "1-byte object <05>".
 void PrintTo(ReplaceStep step, std::ostream* out) {
-    static const char* const kNames[] = {"None",  "FindGameFolder", "KeepOwnFile", "CheckTarget", "CreateTemporary",
-                                         "Write", "Flush",          "Close",       "Replace",     "ReadOldFile",
-                                         "WriteInPlace"};
+    static const char* const kNames[] = {"None",         "FindGameFolder", "ReadCameraFile", "KeepOwnFile",
+                                         "CheckTarget",  "CreateTemporary", "Write",         "Flush",
+                                         "Close",        "Replace",        "ReadOldFile",    "WriteInPlace"};
     *out << kNames[static_cast<int>(step)];
 }
 
@@ -195,7 +195,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
          ReplaceStep::CreateTemporary},
         {"Cars is a file", [] { fs::remove("Cars"); WriteBytes("Cars", kOldContent); },
          ReplaceStep::CreateTemporary},
-        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, ReplaceStep::Replace},
+        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, ReplaceStep::CheckTarget},
         {"Cameras.ini is the player's own, and read-only: not even kept",
          [] {
              WriteBytes(kCameraFile, kOldContent);
@@ -212,7 +212,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
          [] { withPreset(); Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, ReplaceStep::Replace},
         // Keeping the player's own file, step by step.
         {"own file unreadable", [] { withOwnFile(); Refuse(Call::Read, "Cameras.ini", kInUse); },
-         ReplaceStep::KeepOwnFile},
+         ReplaceStep::ReadCameraFile},
         {"backup not created", [] { withOwnFile(); Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull); },
          ReplaceStep::KeepOwnFile},
         {"backup write fails", [] { withOwnFile(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); },

@@ -9,6 +9,7 @@ namespace {
 void AppendStep(MessageText& text, ReplaceStep step) {
     switch (step) {
         case ReplaceStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
+        case ReplaceStep::ReadCameraFile: text << L"reading the camera file"; return;
         case ReplaceStep::KeepOwnFile: text << L"keeping your own camera file"; return;
         case ReplaceStep::CheckTarget: text << L"checking the camera file"; return;
         case ReplaceStep::CreateTemporary: text << L"creating the new camera file beside it"; return;
@@ -32,6 +33,10 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
     while (length > 0 && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n' ||
                           reason[length - 1] == L' '))
         --length;
+    if (length == 0 && osError == kIsAFolder) {  // a code older systems have no words for
+        text << L"There is a folder where the file should be.";
+        return;
+    }
     if (length == 0) {
         text << L"Windows error " << static_cast<unsigned long>(osError) << L".";
         return;
@@ -48,6 +53,10 @@ void AppendAdvice(MessageText& text, const InstallResult& result, const GameFold
     if (result.failedStep == ReplaceStep::FindGameFolder && where.found.programInTemp) {
         text << L"This program seems to be running from inside the zip. Extract "
              << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
+        return;
+    }
+    if (result.failedStep == ReplaceStep::CheckTarget && result.osError == kIsAFolder) {
+        text << L"Cameras.ini is a folder here, not a file. Move or rename that folder, then try again.";
         return;
     }
     if (result.failedStep == ReplaceStep::CheckTarget) {

@@ -419,7 +419,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
         startIn(folder);
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
         ASSERT_NE(box.box, nullptr);
-        ExpectErrorBox(box, FileLine(folder), L"game folder");
+        ExpectErrorBox(box, FileLine(folder), L"Move or rename that folder");
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini/inner\n");
     }
