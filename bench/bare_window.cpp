@@ -1,6 +1,11 @@
 // The floor for start-up and memory: one window with one button and nothing else, built with
-// the same compiler and flags as the program.
+// the same compiler and flags as the program. Built with ZVK_THEMED_FLOOR, it also carries the
+// program's manifest and initialises the common controls as the program does: the floor for a
+// window with visual styles, which the design asks for.
 #include <windows.h>
+#ifdef ZVK_THEMED_FLOOR
+#include <commctrl.h>
+#endif
 
 namespace {
 
@@ -15,6 +20,14 @@ LRESULT CALLBACK BareWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+#ifdef ZVK_THEMED_FLOOR
+    // As the program loads them: after start, by name, which the manifest makes version 6.
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = reinterpret_cast<InitCommonControlsExFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    if (init != nullptr) init(&controls);
+#endif
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = BareWindowProc;
     windowClass.hInstance = instance;

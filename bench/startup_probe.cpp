@@ -1,6 +1,6 @@
-// Starts two programs in turn, many times, and reports for each run the time from process
-// start until its window is shown and the program idle, and its peak working set.
-//   startup_probe RUNS PROGRAM.exe BARE.exe GAME_FOLDER
+// Starts programs in turn, many times, and reports for each run the time from process start
+// until its window is shown and the program idle, and its peak working set.
+//   startup_probe RUNS GAME_FOLDER NAME=PROGRAM.exe...
 // Prints one line per run: "<name> <milliseconds> <peak working set bytes>".
 #include <windows.h>
 #include <psapi.h>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -56,17 +57,31 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s RUNS PROGRAM.exe BARE.exe GAME_FOLDER\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s RUNS GAME_FOLDER NAME=PROGRAM.exe...\n", argv[0]);
         return 2;
     }
     const int runs = std::atoi(argv[1]);
-    const std::wstring program = PathFromCommandLine(argv[2]).wstring();
-    const std::wstring bare = PathFromCommandLine(argv[3]).wstring();
-    const std::wstring folder = PathFromCommandLine(argv[4]).wstring();
-    // Alternating, so that whatever the machine does meanwhile weighs on both alike.
+    const std::wstring folder = PathFromCommandLine(argv[2]).wstring();
+    struct Program {
+        std::string name;
+        std::wstring path;
+    };
+    std::vector<Program> programs;
+    for (int i = 3; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const std::size_t equals = argument.find('=');
+        if (equals == std::string::npos) {
+            std::fprintf(stderr, "not NAME=PROGRAM.exe: %s\n", argv[i]);
+            return 2;
+        }
+        programs.push_back({argument.substr(0, equals), PathFromCommandLine(argv[i] + equals + 1).wstring()});
+    }
+    // In turn, so that whatever the machine does meanwhile weighs on all alike.
     for (int run = 0; run < runs; ++run) {
-        if (!MeasureOnce("program", program, folder) || !MeasureOnce("bare", bare, folder)) return 1;
+        for (const Program& program : programs) {
+            if (!MeasureOnce(program.name.c_str(), program.path, folder)) return 1;
+        }
     }
     return 0;
 }
