@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the program that ships: a 32-bit Windows GUI program that Windows XP SP3 can start,
-importing only Windows' own DLLs and only functions XP SP3 has, small, with the manifest it
+importing only Windows' Known DLLs and only functions XP SP3 has, small, with the manifest it
 relies on, and never asking to be elevated.
 
     check_exe.py ZvkCameraMode.exe xp_sp3_imports.txt 1.00
@@ -17,6 +17,11 @@ import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 MAX_SIZE = 160 * 1024
+# The DLLs the program may import. They load before its first line, by Windows' search order,
+# which looks in the program's own folder first for any name that is not a Known DLL; these
+# four are Known DLLs, always taken from System32. Everything else is loaded once the program
+# has limited the search to System32 (window/dll_loading.h).
+IMPORTED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 FORBIDDEN_WORDS = ("install", "setup", "update", "patch")  # Windows would ask to elevate
 
 
@@ -213,6 +218,10 @@ def main(exe_path, allowed_path, version):
     if len(data) > MAX_SIZE:
         problems.append(f"{len(data)} bytes, over the {MAX_SIZE} byte budget")
     for dll, functions in sorted(pe["imports"].items()):
+        if dll not in IMPORTED_DLLS:
+            problems.append(f"imports {dll}: only {', '.join(sorted(IMPORTED_DLLS))}, all Known DLLs, may "
+                            "load before the program's first line")
+            continue
         if dll not in allowed_dlls:
             problems.append(f"imports {dll}, which is not one of Windows' own DLLs on XP")
             continue

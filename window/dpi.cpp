@@ -1,16 +1,10 @@
 #include "dpi.h"
 
-#include "path_text.h"
+#include "dll_loading.h"
+#include "system_function.h"
 
 namespace zvk {
 namespace {
-
-template <class Function>
-Function LookUp(HMODULE module, const char* name) {
-    if (module == nullptr) return nullptr;
-    // Through a generic function pointer, the documented way to convert GetProcAddress's result.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // Windows 10 1703 and later.
 using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
@@ -41,10 +35,10 @@ const DpiApi& DpiApi::OfThisSystem() {
     static const DpiApi api = [] {
         HMODULE user32 = GetModuleHandleW(L"user32.dll");
         DpiApi found{
-            LookUp<decltype(DpiApi::getDpiForWindow)>(user32, "GetDpiForWindow"),
-            LookUp<decltype(DpiApi::adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi"),
-            LookUp<decltype(DpiApi::systemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi"),
-            LookUp<decltype(DpiApi::getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi"),
+            LookUpFunction<decltype(DpiApi::getDpiForWindow)>(user32, "GetDpiForWindow"),
+            LookUpFunction<decltype(DpiApi::adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi"),
+            LookUpFunction<decltype(DpiApi::systemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi"),
+            LookUpFunction<decltype(DpiApi::getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi"),
             nullptr,
         };
         // Needed only where GetDpiForWindow is missing (Windows 8.1 and early 10): elsewhere
@@ -52,14 +46,8 @@ const DpiApi& DpiApi::OfThisSystem() {
         // folder, since the program sits in a game folder that anyone may fill, and Windows 7
         // and older, without an update, do not know the flag that would say so.
         if (found.getDpiForWindow == nullptr) {
-            wchar_t system[PathText::kCapacity];
-            const UINT length = GetSystemDirectoryW(system, UINT(PathText::kCapacity));
-            if (length > 0 && length < PathText::kCapacity) {
-                PathText shcore{PathView(system, length)};
-                shcore.join(L"shcore.dll");
-                found.getDpiForMonitor = LookUp<decltype(DpiApi::getDpiForMonitor)>(
-                    LoadLibraryW(shcore.c_str()), "GetDpiForMonitor");
-            }
+            found.getDpiForMonitor = LookUpFunction<decltype(DpiApi::getDpiForMonitor)>(
+                LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
         }
         return found;
     }();
@@ -68,12 +56,12 @@ const DpiApi& DpiApi::OfThisSystem() {
 
 void EnableBestDpiAwareness() {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (auto setContext = LookUp<SetProcessDpiAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext")) {
+    if (auto setContext = LookUpFunction<SetProcessDpiAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorAwareV2) || setContext(kPerMonitorAware)) return;
         // Refused: the manifest has already set the awareness, which is as it should be.
         if (GetLastError() == ERROR_ACCESS_DENIED) return;
     }
-    if (auto setAware = LookUp<SetProcessDpiAwareFn>(user32, "SetProcessDPIAware")) setAware();
+    if (auto setAware = LookUpFunction<SetProcessDpiAwareFn>(user32, "SetProcessDPIAware")) setAware();
 }
 
 UINT DpiOfWindow(const DpiApi& api, HWND window) {

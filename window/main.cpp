@@ -1,16 +1,16 @@
 // ZVK Camera Mode: replaces the game's camera file with one of three presets.
+#include "dll_loading.h"
 #include "dpi.h"
 #include "form1.h"
 
-#include <commctrl.h>
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    zvk::LoadDllsFromSystem32Only();
     // A missing Cars folder or a removed disk is the program's to report, not a system pop-up's.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     zvk::EnableBestDpiAwareness();
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    zvk::LoadCommonControls();
 
     zvk::Form1 form;
     if (!form.Create(instance, showCommand)) return 1;
