@@ -53,25 +53,52 @@ bool WriteAll(const FileCalls& calls, HANDLE file, std::string_view bytes) {
     return true;
 }
 
-constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+// Virus scanners, the search indexer and cloud-sync clients open a file they see change, for a
+// moment, often without sharing delete; until they close it, Windows refuses to replace, move
+// or delete it, and to create a file in its name while it is being deleted: a sharing
+// violation, or access denied. So every step that creates a file in Cars, opens one for
+// writing, moves one or deletes one tries again after these pauses, each twice the last: about
+// 1.3 seconds in all, then the refusal stands.
+constexpr DWORD kPausesForAHold[] = {10, 20, 40, 80, 160, 320, 640};
 
-// MoveFileExW rather than ReplaceFileW: the latter can fail half-way with the target gone.
-DWORD Move(const FileCalls& calls, const wchar_t* from, const wchar_t* to) {
-    return calls.moveFileEx(from, to, kMoveFlags) ? DWORD(ERROR_SUCCESS) : GetLastError();
-}
+bool MayBeAHold(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 
-// A virus scanner or the search indexer holds a file it has just seen for a moment, and
-// Windows refuses to move over it meanwhile: a few short pauses outlast it.
-DWORD MoveWithRetries(const FileCalls& calls, const wchar_t* from, const wchar_t* to) {
-    constexpr int kRetries = 3;
-    constexpr DWORD kPauseMilliseconds = 50;
-    DWORD error = Move(calls, from, to);
-    for (int retry = 0; retry < kRetries && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION);
-         ++retry) {
-        calls.sleep(kPauseMilliseconds);
-        error = Move(calls, from, to);
+// `attempt` (which returns its error) again after each pause while `error`, its last answer,
+// may be a hold; its last answer.
+template <class Attempt>
+DWORD AfterHolds(const FileCalls& calls, DWORD error, Attempt attempt) {
+    for (DWORD pause : kPausesForAHold) {
+        if (!MayBeAHold(error)) break;
+        calls.sleep(pause);
+        error = attempt();
     }
     return error;
+}
+
+template <class Attempt>
+DWORD WaitingOutHolds(const FileCalls& calls, Attempt attempt) {
+    return AfterHolds(calls, attempt(), attempt);
+}
+
+// CreateFileW, waiting out a hold; its error as GetLastError() where it fails.
+HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD disposition) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const DWORD error = WaitingOutHolds(calls, [&] {
+        // Shared with no one: a second copy of the program cannot write it at the same time.
+        file = calls.createFile(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
+    });
+    SetLastError(error);
+    return file;
+}
+
+DWORD Move(const FileCalls& calls, const wchar_t* from, const wchar_t* to, DWORD flags) {
+    return calls.moveFileEx(from, to, flags) ? DWORD(ERROR_SUCCESS) : GetLastError();
+}
+
+// MoveFileExW rather than ReplaceFileW: the latter can fail half-way with the target gone.
+DWORD MoveOver(const FileCalls& calls, const wchar_t* from, const wchar_t* to) {
+    return Move(calls, from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 // Under Program Files, Windows Vista and later redirect this program's writes to the
@@ -79,11 +106,10 @@ DWORD MoveWithRetries(const FileCalls& calls, const wchar_t* from, const wchar_t
 // exists only in the real folder is not redirected but refused as access denied; an open of
 // that file for writing is redirected, and makes the redirected copy without changing a byte.
 // From then on the target's name means that copy, and the move is an ordinary rename inside
-// the VirtualStore. Without sharing: a sharing violation here means another program has the
-// file open, and that is the answer.
+// the VirtualStore. Without sharing: a sharing violation that outlasts the pauses means another
+// program has the file open, and that is the answer.
 DWORD MakeRedirectedCopy(const FileCalls& calls, const wchar_t* target) {
-    OpenFile copy(calls, calls.createFile(target, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    OpenFile copy(calls, Open(calls, target, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
     if (!copy.isOpen()) return GetLastError();
     copy.close();
     return ERROR_SUCCESS;
@@ -124,8 +150,7 @@ bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::s
 // are written back.
 ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
                            std::initializer_list<std::string_view> chunks) {
-    OpenFile file(calls, calls.createFile(target, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    OpenFile file(calls, Open(calls, target, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
     if (!file.isOpen()) return Failure(ReplaceStep::WriteInPlace, GetLastError());
 
     LARGE_INTEGER size{};
@@ -194,10 +219,8 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
 }
 
 TemporaryFile::TemporaryFile(const FileCalls& calls, const wchar_t* path)
-    // No sharing: a second copy of the program cannot write it at the same time.
     : calls_(calls), path_(path),
-      handle_(reinterpret_cast<std::intptr_t>(
-          calls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))),
+      handle_(reinterpret_cast<std::intptr_t>(Open(calls, path, GENERIC_WRITE, CREATE_ALWAYS))),
       created_(isOpen()) {}
 
 bool TemporaryFile::write(std::string_view bytes) {
@@ -214,7 +237,9 @@ bool TemporaryFile::close() {
 
 // Without MOVEFILE_REPLACE_EXISTING: a name that is taken keeps what it holds.
 bool TemporaryFile::moveToFreeName(const wchar_t* name) {
-    if (!calls_.moveFileEx(path_, name, MOVEFILE_WRITE_THROUGH)) return false;
+    const DWORD error = WaitingOutHolds(calls_, [&] { return Move(calls_, path_, name, MOVEFILE_WRITE_THROUGH); });
+    SetLastError(error);
+    if (error != ERROR_SUCCESS) return false;
     markMoved();
     return true;
 }
@@ -223,16 +248,19 @@ bool TemporaryFile::discard() {
     if (isOpen()) close();
     if (!created_) return true;
     created_ = false;
-    return calls_.deleteFile(path_) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    const DWORD error = WaitingOutHolds(calls_, [&] {
+        return calls_.deleteFile(path_) ? DWORD(ERROR_SUCCESS) : GetLastError();
+    });
+    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
 }
 
-// Windows refuses to replace a read-only file and Wine does not: asking first makes the
-// answer the same wherever the program runs.
 OsError LastOsError() {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : DWORD(ERROR_GEN_FAILURE);
 }
 
+// Windows refuses to replace a read-only file and Wine does not: asking first makes the
+// answer the same wherever the program runs.
 ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     const DWORD attributes = calls.getFileAttributes(target);
     if (attributes == INVALID_FILE_ATTRIBUTES) return {};
@@ -244,12 +272,16 @@ ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
 ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const wchar_t* target,
                          std::initializer_list<std::string_view> chunks) {
     const bool targetIsFile = KindOf(calls, target) == PathKind::File;
-    DWORD error = MoveWithRetries(calls, file.path(), target);
+    const auto moveOver = [&] { return MoveOver(calls, file.path(), target); };
+    DWORD error = moveOver();
+    // Access denied on a plain file is the rule under Program Files, not a hold: the
+    // redirected copy at once, and pauses only for the move after it.
     if (error == ERROR_ACCESS_DENIED && targetIsFile) {
         const DWORD opened = MakeRedirectedCopy(calls, target);
         if (opened != ERROR_SUCCESS) return file.discarding(Failure(ReplaceStep::Replace, opened));
-        error = Move(calls, file.path(), target);
+        error = moveOver();
     }
+    error = AfterHolds(calls, error, moveOver);
     if (error == ERROR_SUCCESS) {
         file.markMoved();
         return {};

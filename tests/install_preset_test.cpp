@@ -171,6 +171,7 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
 
 #ifdef _WIN32
 using test_support::Call;
+using test_support::kForGood;
 using test_support::Refuse;
 void withPreset() { WriteBytes(kCameraFile, InstalledBytes(0)); }
 void withOwnFile() { WriteBytes(kCameraFile, kOldContent); }
@@ -219,13 +220,13 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
          ReplaceStep::KeepOwnFile},
         {"backup flush fails", [] { withOwnFile(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); },
          ReplaceStep::KeepOwnFile},
-        {"backup move refused", [] { withOwnFile(); Refuse(Call::Move, "Cameras.ini.bak", kInUse); },
+        {"backup move refused", [] { withOwnFile(); Refuse(Call::Move, "Cameras.ini.bak", kInUse, kForGood); },
          ReplaceStep::KeepOwnFile},
         {"write fails and the temporary file cannot be deleted",
          [] {
              withPreset();
              Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
-             Refuse(Call::Delete, "Cameras.ini.tmp", kInUse);
+             Refuse(Call::Delete, "Cameras.ini.tmp", kInUse, kForGood);
          },
          ReplaceStep::Write, true},
 #endif

@@ -21,6 +21,8 @@ void ResetRecordedCalls();
 // The next `count` calls of `call` on `fileName` fail with `error`; a refused write writes
 // `partBytes` first.
 void Refuse(Call call, const std::string& fileName, OsError error, int count = 1, std::size_t partBytes = 0);
+// A count that outlasts every pause: a hold that is never released.
+inline constexpr int kForGood = 1000;
 
 extern const FileCalls kRecordedCalls;
 

@@ -7,6 +7,7 @@
 #include "install_preset.h"
 #include "message_boxes.h"
 #include "texts.h"
+#include "wait_cursor.h"
 
 #include <iterator>
 #include <windowsx.h>
@@ -397,7 +398,7 @@ void Form1::InstallAndConfirm(std::size_t presetIndex) {
     const InstallResult result =
         where.found.place == GameFolder::NotFound
             ? InstallResult{{ReplaceStep::FindGameFolder, ERROR_PATH_NOT_FOUND}}
-            : InstallPreset(preset, where.found.path);
+            : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
     ShowActivePreset(where.found.path);
     if (!result.succeeded()) {
         ShowInstallError(window_, preset, result, where);
