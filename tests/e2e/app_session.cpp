@@ -9,6 +9,7 @@
 namespace zvk::e2e {
 
 fs::path gProgram;
+fs::path gStandInDll;
 fs::path gScreenshotFolder = ".";
 UINT gExpectedDpi = 96;
 std::chrono::seconds gStartTimeout = 20s;

@@ -12,10 +12,11 @@ namespace zvk::e2e {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Set from the command line: the program under test, where screenshots go, the DPI the
-// display must be at, and how long the program may take to show its window (32-bit Wine
-// under emulation takes more than a minute).
+// Set from the command line: the program under test, a stand-in DLL, where screenshots go,
+// the DPI the display must be at, and how long the program may take to show its window
+// (32-bit Wine under emulation takes more than a minute).
 extern fs::path gProgram;
+extern fs::path gStandInDll;  // tests/e2e/standin_dll.cpp, built for gProgram's machine
 extern fs::path gScreenshotFolder;
 extern UINT gExpectedDpi;
 extern std::chrono::seconds gStartTimeout;
