@@ -1,6 +1,33 @@
 #include "file_replace.h"
 
+#include <cstdlib>
+
 namespace zvk {
+
+WholeFile::WholeFile(const FileCalls& calls, const PathChar* path) {
+    FileReader reader(calls, path);
+    if (!reader.isOpen()) {
+        error_ = reader.error();
+        return;
+    }
+    for (std::size_t room = 16 * 1024;; room *= 2) {
+        char* grown = static_cast<char*>(std::realloc(bytes_, room));
+        if (grown == nullptr) {
+            error_ = kOutOfMemory;
+            return;
+        }
+        bytes_ = grown;
+        std::size_t got = 0;
+        if (!reader.read(bytes_ + size_, room - size_, got)) {
+            error_ = reader.error();
+            return;
+        }
+        size_ += got;
+        if (size_ < room) return;
+    }
+}
+
+WholeFile::~WholeFile() { std::free(bytes_); }
 
 ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target, const PathChar* temporary,
                                   std::initializer_list<std::string_view> chunks) {

@@ -20,14 +20,17 @@ using OsError = std::uint32_t;
 // The error of a name to be replaced that is a folder: refused before anything changes.
 #ifdef _WIN32
 inline constexpr OsError kIsAFolder = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED, newer than XP's headers
+inline constexpr OsError kOutOfMemory = ERROR_NOT_ENOUGH_MEMORY;
 #else
 inline constexpr OsError kIsAFolder = EISDIR;
+inline constexpr OsError kOutOfMemory = ENOMEM;
 #endif
 
 // The steps of an install, in order; a failure names the one that failed.
 enum class ReplaceStep : std::uint8_t {
     None,             // nothing failed
     FindGameFolder,   // no folder that holds Cars: neither the working folder nor the program's
+    ReadKeptFile,     // the player's kept camera file, to be put back, could not be read
     ReadCameraFile,   // the camera file could not be read, to tell whose it is
     KeepOwnFile,      // the player's own camera file could not be kept as a backup
     CheckTarget,      // the file to replace is read-only, or a folder (kIsAFolder)
@@ -76,6 +79,24 @@ public:
 private:
     const FileCalls& calls_;
     std::intptr_t handle_;  // -1 when not open
+    OsError error_ = 0;
+};
+
+// A whole file's bytes, read into memory that goes with its owner.
+class WholeFile {
+public:
+    WholeFile(const FileCalls& calls, const PathChar* path);
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    bool isRead() const { return error_ == 0; }
+    OsError error() const { return error_; }  // why it could not be read
+    std::string_view bytes() const { return {bytes_, size_}; }
+
+private:
+    char* bytes_ = nullptr;
+    std::size_t size_ = 0;
     OsError error_ = 0;
 };
 

@@ -6,7 +6,11 @@ InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFold
     return InstallPreset(kSystemFileCalls, preset, gameFolder);
 }
 
-InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder) {
+namespace {
+
+// Replaces the camera file in `gameFolder` with `chunks`, keeping the player's own file first.
+InstallResult Install(const FileCalls& calls, std::initializer_list<std::string_view> chunks,
+                      const PathText& gameFolder) {
     const PathText cameraFile = CameraFileIn(gameFolder);
     const CameraFileContent content = ReadCameraFile(calls, cameraFile.c_str());
     if (content.kind == CameraFileContent::Unreadable) return {{ReplaceStep::ReadCameraFile, content.osError}};
@@ -18,9 +22,20 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
         kept = KeepPlayersFile(calls, gameFolder);
         if (!kept.result.succeeded()) return {kept.result};
     }
-    return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(),
-                                {preset.fileText, kCameraFileTrailer}),
+    return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), chunks),
             kept.madeNow};
+}
+
+}  // namespace
+
+InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder) {
+    return Install(calls, {preset.fileText, kCameraFileTrailer}, gameFolder);
+}
+
+InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder, unsigned keptFile) {
+    const WholeFile kept(calls, BackupIn(gameFolder, keptFile).c_str());
+    if (!kept.isRead()) return {{ReplaceStep::ReadKeptFile, kept.error()}};
+    return Install(calls, {kept.bytes()}, gameFolder);
 }
 
 int ActivePreset(const PathText& gameFolder) {

@@ -1,4 +1,4 @@
-// Installing a camera preset as the game's camera file.
+// Installing a camera preset, or a kept file of the player's own, as the game's camera file.
 #pragma once
 
 #include "camera_file.h"
@@ -19,6 +19,12 @@ struct [[nodiscard]] InstallResult : ReplaceResult {
 // and is replaced only once it has been kept.
 InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFolder);
 InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder);
+
+// Puts back a camera file of the player's own that was kept as backup `keptFile` (see
+// BackupIn) in `gameFolder`, read afresh now, exactly as a preset is installed: the camera
+// file in place is kept first where it is the player's own and not kept yet. The kept file
+// stays. A ReadKeptFile failure where it cannot be read, or is gone.
+InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder, unsigned keptFile);
 
 // The preset the camera file in `gameFolder` holds byte for byte, as an index into
 // ThePresetTable(), or -1 for none. Only reads.

@@ -14,9 +14,10 @@ namespace zvk {
 
 // Readable failures: "step Replace" rather than "1-byte object <05>".
 void PrintTo(ReplaceStep step, std::ostream* out) {
-    static const char* const kNames[] = {"None",         "FindGameFolder", "ReadCameraFile", "KeepOwnFile",
-                                         "CheckTarget",  "CreateTemporary", "Write",         "Flush",
-                                         "Close",        "Replace",        "ReadOldFile",    "WriteInPlace"};
+    static const char* const kNames[] = {"None",        "FindGameFolder",  "ReadKeptFile", "ReadCameraFile",
+                                         "KeepOwnFile", "CheckTarget",     "CreateTemporary", "Write",
+                                         "Flush",       "Close",           "Replace",      "ReadOldFile",
+                                         "WriteInPlace"};
     *out << kNames[static_cast<int>(step)];
 }
 
@@ -114,7 +115,8 @@ TEST_F(InstallPresetTest, ReplacesWhatWasThereKeepingThePlayersOwnFileOnce) {
 }
 
 // A backup is never overwritten: the first free number takes the file, unless some backup
-// already holds its bytes; with every number taken nothing is kept, and nothing replaced.
+// already holds its bytes, also where a kept file is put back; with every number taken
+// nothing is kept, and nothing replaced.
 TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
     WriteBytes("Cars/Cameras.ini.bak", "kept before");
     WriteBytes("Cars/Cameras.ini.bak3", kOldContent);
@@ -124,6 +126,12 @@ TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", "kept before"));
     WriteBytes(kCameraFile, kOldContent);
     EXPECT_EQ(install(2).keptAs, 0u) << "kept again, though .bak3 holds it";
+    // Putting a kept file back over another file of the player's own keeps that one first.
+    WriteBytes(kCameraFile, "a fourth file");
+    EXPECT_EQ(PutBackKeptFile(kSystemFileCalls, PathText(root().native()), 1).keptAs, 4u);
+    EXPECT_TRUE(HoldsBytes(kCameraFile, "kept before"));
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", "kept before"));
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak4", "a fourth file"));
 
     for (unsigned number = 4; number <= kMostBackups; ++number)
         WriteBytes(BackupIn(PathText(root().native()), number).c_str(), std::to_string(number));
