@@ -46,7 +46,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         InstallResult result;
         result.failedStep = c.step;
         result.osError = c.osError;
-        const MessageText text = InstallErrorText(carMode, result, GameBesideTheProgram());
+        const MessageText text = InstallErrorText({&carMode}, result, GameBesideTheProgram());
         const std::wstring_view shown = text.view();
         EXPECT_TRUE(Contains(shown, L"Car Mode was not installed")) << ::testing::PrintToString(std::wstring(shown));
         EXPECT_TRUE(Contains(shown, L"File: D:\\Games\\ZVK DM2\\Cars\\Cameras.ini\r\n"))
@@ -70,11 +70,11 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     result.failedStep = ReplaceStep::WriteInPlace;
     result.osError = ERROR_CRC;
     result.targetDamaged = true;
-    const MessageText damaged = InstallErrorText(ThePresetTable()[2], result, GameBesideTheProgram());
+    const MessageText damaged = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
     result.targetDamaged = false;
     result.keptAs = 2;
     result.temporaryLeft = true;
-    const MessageText keptAndLeft = InstallErrorText(ThePresetTable()[2], result, GameBesideTheProgram());
+    const MessageText keptAndLeft = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
     for (const MessageText* text : {&damaged, &keptAndLeft})
         EXPECT_FALSE(Contains(text->view(), L"Nothing in the game folder was changed."));
     EXPECT_TRUE(Contains(damaged.view(), L"could not be put back as it was. Once the problem is solved, press ZVK Mode"));
@@ -87,7 +87,7 @@ TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
     InstallResult result;
     result.failedStep = ReplaceStep::Write;
     result.osError = 0x2FFFFFFF;
-    const MessageText text = InstallErrorText(ThePresetTable()[0], result, GameBesideTheProgram());
+    const MessageText text = InstallErrorText({&ThePresetTable()[0]}, result, GameBesideTheProgram());
     EXPECT_TRUE(Contains(text.view(), L"Reason: Windows error 805306367.")) << ::testing::PrintToString(std::wstring(text.view()));
 }
 

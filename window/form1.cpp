@@ -167,6 +167,12 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_DPICHANGED:
             form->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_INITMENU:  // the window menu is opening: its only menu
+            form->OnInitMenu();
+            break;
+        case WM_SYSCOMMAND:
+            if (form->OnSystemCommand(wParam)) return 0;
+            break;
         case WM_DESTROY:
             form->OnDestroy();
             return 0;
@@ -206,6 +212,9 @@ bool Form1::OnCreate() {
     }
     FitFrameToClient();
     ShowActivePreset(LookForGameFolder().found.path);
+    // The window's own copy of its window menu, which the put-back items extend, from the
+    // first time it opens.
+    GetSystemMenu(window_, FALSE);
     return true;
 }
 
@@ -384,6 +393,15 @@ void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi, {suggested.left, suggested.top});
 }
 
+void Form1::OnInitMenu() { putBackMenu_.Rebuild(GetSystemMenu(window_, FALSE), LookForGameFolder()); }
+
+bool Form1::OnSystemCommand(WPARAM command) {
+    const unsigned keptFile = putBackMenu_.KeptFileOf(command);
+    if (keptFile == 0) return false;
+    PutBackAndConfirm(keptFile);
+    return true;
+}
+
 void Form1::OnDestroy() { PostQuitMessage(0); }
 
 void Form1::Command1_Click() { InstallAndConfirm(0); }
@@ -399,12 +417,23 @@ void Form1::InstallAndConfirm(std::size_t presetIndex) {
         where.found.place == GameFolder::NotFound
             ? InstallResult{{ReplaceStep::FindGameFolder, ERROR_PATH_NOT_FOUND}}
             : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
+    Confirm({&preset}, result, where);
+}
+
+// The kept file as it is now, in the folder the window menu listed it from.
+void Form1::PutBackAndConfirm(unsigned keptFile) {
+    const GameFolderLookup where = putBackMenu_.where();
+    const InstallResult result = PutBackKeptFile(WaitCursorWhilePausing().calls(), where.found.path, keptFile);
+    Confirm({nullptr, keptFile}, result, where);
+}
+
+void Form1::Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
     ShowActivePreset(where.found.path);
     if (!result.succeeded()) {
-        ShowInstallError(window_, preset, result, where);
+        ShowInstallError(window_, source, result, where);
         return;
     }
-    ShowInfoMessage(window_, ConfirmationText(preset, result, where).c_str());
+    ShowInfoMessage(window_, ConfirmationText(source, result, where).c_str());
 }
 
 // The button of the preset that the camera file in `gameFolder` holds is pressed in; none is

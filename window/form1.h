@@ -4,8 +4,10 @@
 #include "dpi.h"
 #include "gdi_object.h"
 #include "game_folder_search.h"
+#include "install_error_text.h"
 #include "install_preset.h"
 #include "layout.h"
+#include "put_back_menu.h"
 
 #include <cstddef>
 #include <windows.h>
@@ -47,6 +49,8 @@ private:
     void OnSetFocus();
     void OnNextDialogControl(WPARAM target, bool targetIsHandle);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnInitMenu();
+    bool OnSystemCommand(WPARAM command);
     void OnDestroy();
 
     // Buttons.
@@ -57,6 +61,8 @@ private:
     void Command5_Click();
 
     void InstallAndConfirm(std::size_t presetIndex);
+    void PutBackAndConfirm(unsigned keptFile);
+    void Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
     void ShowActivePreset(const PathText& gameFolder);
     void SetFonts(UINT dpi);
     void SetIcons(UINT dpi);
@@ -71,6 +77,7 @@ private:
     UINT dpi_ = 96;
     bool highContrast_ = false;
     HWND focusWhenInactive_ = nullptr;
+    PutBackMenu putBackMenu_;
     GdiObject<HFONT> helpFont_;
     GdiObject<HFONT> buttonFont_;
     GdiObject<HBITMAP> banner_;

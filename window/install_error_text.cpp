@@ -9,6 +9,7 @@ namespace {
 void AppendStep(MessageText& text, ReplaceStep step) {
     switch (step) {
         case ReplaceStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
+        case ReplaceStep::ReadKeptFile: text << L"reading your kept camera file"; return;
         case ReplaceStep::ReadCameraFile: text << L"reading the camera file"; return;
         case ReplaceStep::KeepOwnFile: text << L"keeping your own camera file"; return;
         case ReplaceStep::CheckTarget: text << L"checking the camera file"; return;
@@ -50,6 +51,12 @@ constexpr wchar_t kStartFromGameFolder[] =
 // The player's way out. Never "run as administrator": an elevated program is not redirected
 // to the VirtualStore, so under Program Files it would change a file the game does not read.
 void AppendAdvice(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
+    if (result.failedStep == ReplaceStep::ReadKeptFile &&
+        (result.osError == ERROR_FILE_NOT_FOUND || result.osError == ERROR_PATH_NOT_FOUND)) {
+        text << L"It was moved or deleted since the window menu opened. Open the window menu again "
+                L"(Alt+Space) to see the files kept now.";
+        return;
+    }
     if (result.failedStep == ReplaceStep::FindGameFolder && where.found.programInTemp) {
         text << L"This program seems to be running from inside the zip. Extract "
              << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
@@ -96,13 +103,17 @@ void AppendAdvice(MessageText& text, const InstallResult& result, const GameFold
     }
 }
 
-// Where the player's own file was kept, by the name the player knows: relative where the
-// program runs in the game folder, full where it found the game elsewhere. The name on a line
-// of its own: a message box may break a long line anywhere in a path.
-void AppendKept(MessageText& text, const wchar_t* before, const GameFolderLookup& where, unsigned number) {
+// A kept file by the name the player knows: relative where the program runs in the game
+// folder, full where it found the game elsewhere.
+PathText KeptFileAsNamed(const GameFolderLookup& where, unsigned number) {
     const bool relative = where.found.place == GameFolder::WorkingFolder;
-    text << before << L"Your own camera file was kept as:\r\n"
-         << BackupIn(relative ? PathText() : where.found.path, number).view();
+    return BackupIn(relative ? PathText() : where.found.path, number);
+}
+
+// Where the player's own file was kept. The name on a line of its own: a message box may
+// break a long line anywhere in a path.
+void AppendKept(MessageText& text, const wchar_t* before, const GameFolderLookup& where, unsigned number) {
+    text << before << L"Your own camera file was kept as:\r\n" << KeptFileAsNamed(where, number).view();
 }
 
 // What became of the game folder. Each sentence holds for every failure it is said of.
@@ -125,14 +136,20 @@ void AppendOutcome(MessageText& text, const InstallResult& result, const GameFol
 
 }  // namespace
 
-MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result,
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where) {
     MessageText text;
-    text << preset.caption << L" was not installed.\r\n\r\n";
+    if (source.preset != nullptr) {
+        text << source.preset->caption << L" was not installed.\r\n\r\n";
+    } else {
+        text << L"Your own camera file was not put back.\r\n\r\n";
+    }
     if (where.found.place == GameFolder::NotFound) {
         text << L"Looked in: " << where.searched.workingFolder.view();
         if (where.searched.programFolder.view() != where.searched.workingFolder.view())
             text << L"\r\nand in: " << where.searched.programFolder.view();
+    } else if (result.failedStep == ReplaceStep::ReadKeptFile) {
+        text << L"File: " << BackupIn(where.found.path, source.keptFile).view();
     } else {
         text << L"File: " << CameraFileIn(where.found.path).view();
     }
@@ -147,11 +164,18 @@ MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& re
     return text;
 }
 
-MessageText ConfirmationText(const CameraPreset& preset, const InstallResult& result,
+MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where) {
     MessageText text;
-    text << preset.confirmation;
-    if (result.keptAs != 0) AppendKept(text, L"\r\n\r\n", where, result.keptAs);
+    if (source.preset != nullptr) {
+        text << source.preset->confirmation;
+    } else {
+        text << L"Your own camera file is back, from:\r\n" << KeptFileAsNamed(where, source.keptFile).view();
+    }
+    if (result.keptAs != 0) {
+        AppendKept(text, L"\r\n\r\n", where, result.keptAs);
+        text << L"\r\nTo put it back: the window menu (Alt+Space).";
+    }
     return text;
 }
 

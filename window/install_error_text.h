@@ -1,4 +1,4 @@
-// What the player reads when an install fails: which file, why, and what to do about it.
+// What the player reads after an install: which file, and on a failure why, and what to do.
 #pragma once
 
 #include "game_folder_search.h"
@@ -9,15 +9,23 @@
 
 namespace zvk {
 
-// The camera file by its full path (or the folders looked in, where no game folder was
-// found), the operating system's reason in its own words (or the error number where it has
-// none) and the failed step, the player's way out, and what became of the game folder.
-MessageText InstallErrorText(const CameraPreset& preset, const InstallResult& result,
+// What an install puts in place: a preset, or else the file of the player's own kept earlier
+// as backup `keptFile` (see BackupIn).
+struct InstallSource {
+    const CameraPreset* preset = nullptr;
+    unsigned keptFile = 0;
+};
+
+// What was not done, and the camera file by its full path (or the kept file, where that could
+// not be read, or the folders looked in, where no game folder was found), the operating
+// system's reason in its own words (or the error number where it has none) and the failed
+// step, the player's way out, and what became of the game folder.
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where);
 
-// The confirmation: the preset's own, and where the player's own camera file was kept, if it
-// was kept just now.
-MessageText ConfirmationText(const CameraPreset& preset, const InstallResult& result,
+// The confirmation: the preset's own, or which kept file is back; and where the player's own
+// camera file was kept, if it was kept just now, and how to put it back.
+MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where);
 
 }  // namespace zvk

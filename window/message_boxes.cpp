@@ -9,9 +9,9 @@ void ShowInfoMessage(HWND owner, const wchar_t* prompt) {
     MessageBoxW(owner, prompt, L"Message", MB_OK | MB_ICONINFORMATION);
 }
 
-void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result,
+void ShowInstallError(HWND owner, const InstallSource& source, const InstallResult& result,
                       const GameFolderLookup& where) {
-    const MessageText text = InstallErrorText(preset, result, where);
+    const MessageText text = InstallErrorText(source, result, where);
     MessageBoxW(owner, text.c_str(), kForm1Title, MB_OK | MB_ICONERROR);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "game_folder_search.h"
+#include "install_error_text.h"
 #include "install_preset.h"
 
 #include <windows.h>
@@ -12,7 +13,7 @@ namespace zvk {
 void ShowInfoMessage(HWND owner, const wchar_t* prompt);
 
 // The error box of a failed install; the program goes on running after it.
-void ShowInstallError(HWND owner, const CameraPreset& preset, const InstallResult& result,
+void ShowInstallError(HWND owner, const InstallSource& source, const InstallResult& result,
                       const GameFolderLookup& where);
 
 }  // namespace zvk

@@ -120,12 +120,14 @@ INPUT KeyInput(WORD virtualKey, bool up) {
 
 }  // namespace
 
-void PressKey(WORD virtualKey, bool withShift, bool withControl) {
+void PressKey(WORD virtualKey, bool withShift, bool withControl, bool withAlt) {
     std::vector<INPUT> inputs;
     if (withShift) inputs.push_back(KeyInput(VK_SHIFT, false));
     if (withControl) inputs.push_back(KeyInput(VK_CONTROL, false));
+    if (withAlt) inputs.push_back(KeyInput(VK_MENU, false));
     inputs.push_back(KeyInput(virtualKey, false));
     inputs.push_back(KeyInput(virtualKey, true));
+    if (withAlt) inputs.push_back(KeyInput(VK_MENU, true));
     if (withControl) inputs.push_back(KeyInput(VK_CONTROL, true));
     if (withShift) inputs.push_back(KeyInput(VK_SHIFT, true));
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));

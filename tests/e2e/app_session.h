@@ -76,7 +76,7 @@ private:
 };
 
 // Types keys into whatever has keyboard focus, as a keyboard would.
-void PressKey(WORD virtualKey, bool withShift = false, bool withControl = false);
+void PressKey(WORD virtualKey, bool withShift = false, bool withControl = false, bool withAlt = false);
 void TypeText(const wchar_t* text);
 
 // Waits until `condition` holds or `timeout` runs out; returns whether it held.

@@ -25,6 +25,11 @@ using test_support::InstalledBytes;
 
 constexpr const char* kBoxStuck = "the box did not close after OK, or the window stayed disabled";
 
+// What a confirmation adds where the player's own file was kept as `name`.
+std::wstring KeptAs(const std::wstring& name) {
+    return L"\r\n\r\nYour own camera file was kept as:\r\n" + name + L"\r\nTo put it back: the window menu (Alt+Space).";
+}
+
 bool Contains(const std::wstring& text, const wchar_t* part) {
     return text.find(part) != std::wstring::npos;
 }
@@ -320,7 +325,7 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
         ASSERT_NE(box.box, nullptr);
         EXPECT_EQ(box.title, L"Message");
         std::wstring expected(preset.confirmation.begin(), preset.confirmation.end());
-        if (press.keptAs != nullptr) expected += L"\r\n\r\nYour own camera file was kept as:\r\n" + std::wstring(press.keptAs);
+        if (press.keptAs != nullptr) expected += KeptAs(press.keptAs);
         EXPECT_EQ(box.text, expected);
         // The confirmation comes only once the file is complete.
         EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(press.preset)));
@@ -337,11 +342,23 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
     SetForegroundWindow(app().window());
     EXPECT_TRUE(WaitUntil([&] { return CheckedPresets(app()) == "none"; }, 3s)) << CheckedPresets(app());
 
-    const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
+    MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
     ASSERT_NE(box.box, nullptr);
-    EXPECT_EQ(box.text, L"Zoom Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak2");
+    EXPECT_EQ(box.text, L"Zoom Mode. Done!" + KeptAs(L"Cars\\Cameras.ini.bak2"));
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak2"), otherOwnFile));
+
+    // The first file put back from the window menu: Alt+Space, then the second item's access
+    // key, the newest being .bak2.
+    PressKey(VK_SPACE, false, false, true);
+    PressKey('2');
+    box = app().waitForMessageBox();
+    ASSERT_NE(box.box, nullptr) << "no box after choosing .bak from the window menu";
+    EXPECT_EQ(box.title, L"Message");
+    EXPECT_EQ(box.text, L"Your own camera file is back, from:\r\nCars\\Cameras.ini.bak");
+    EXPECT_TRUE(HoldsBytes(folder.cameraFile(), ownFile));
+    EXPECT_EQ(CheckedPresets(app()), "none");
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), ownFile));
     EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\nCars/Cameras.ini.bak2\n");
 }
@@ -451,7 +468,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
 
     box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    EXPECT_EQ(box.text, L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak");
+    EXPECT_EQ(box.text, L"Car Mode. Done!" + KeptAs(L"Cars\\Cameras.ini.bak"));
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(1)));
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), old));
@@ -474,8 +491,7 @@ TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
         ASSERT_NE(box.box, nullptr);
         if (programFolder == &game) {
-            EXPECT_EQ(box.text, L"Car Mode. Done!\r\n\r\nYour own camera file was kept as:\r\n" +
-                                    game.windowsPath() + L"\\Cars\\Cameras.ini.bak");
+            EXPECT_EQ(box.text, L"Car Mode. Done!" + KeptAs(game.windowsPath() + L"\\Cars\\Cameras.ini.bak"));
             EXPECT_TRUE(HoldsBytes(game.cameraFile(), InstalledBytes(1)));
         } else {
             ExpectErrorBox(box, L"Looked in: " + zip.windowsPath() + L"\r\n",
@@ -599,7 +615,7 @@ TEST_F(Scenario, OneRunThroughEverything) {
         const MessageBoxSeen box = clickAndWaitForBox(kPresetButtons[preset]);
         ASSERT_NE(box.box, nullptr);
         EXPECT_EQ(box.text, std::wstring(confirmation.begin(), confirmation.end()) +
-                                (preset == 0 ? L"\r\n\r\nYour own camera file was kept as:\r\nCars\\Cameras.ini.bak" : L""));
+                                (preset == 0 ? KeptAs(L"Cars\\Cameras.ini.bak") : L""));
         EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(preset)));
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
