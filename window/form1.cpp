@@ -354,7 +354,10 @@ bool Form1::OnCommand(int id, int notification) {
 }
 
 // The game or another tool may have changed the camera file while the window was inactive.
-void Form1::OnActivate() { ShowActivePreset(LookForGameFolder().found.path); }
+// Activated at start, the window shows what OnCreate has just found.
+void Form1::OnActivate() {
+    if (wasInactive_) ShowActivePreset(LookForGameFolder().found.path);
+}
 
 // The dialog manager presses a focused button on Enter by itself only where it is drawn as
 // the default one, which in a plain window happens when Tab moved focus to it. Otherwise (a
@@ -370,6 +373,7 @@ void Form1::OnEnter() {
 // A plain window does not remember which control had focus when it is switched away from,
 // or minimised: Form1 does, as a dialog would.
 void Form1::OnDeactivate() {
+    wasInactive_ = true;
     HWND focus = GetFocus();
     if (focus != nullptr && IsChild(window_, focus)) focusWhenInactive_ = focus;
 }

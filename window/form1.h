@@ -77,6 +77,7 @@ private:
     UINT dpi_ = 96;
     bool highContrast_ = false;
     HWND focusWhenInactive_ = nullptr;
+    bool wasInactive_ = false;
     PutBackMenu putBackMenu_;
     GdiObject<HFONT> helpFont_;
     GdiObject<HFONT> buttonFont_;
