@@ -290,14 +290,11 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     // Enter presses a button that a click focused, too.
     PressKey(VK_TAB, true);
     ASSERT_TRUE(focusReaches(IDC_COMMAND3));
-    MessageBoxSeen clicked = clickAndWaitForBox(IDC_COMMAND4);
-    ASSERT_NE(clicked.box, nullptr);
-    ASSERT_TRUE(app().pressOk(clicked)) << kBoxStuck;
+    ASSERT_TRUE(app().pressOk(clickAndWaitForBox(IDC_COMMAND4))) << kBoxStuck;
     PressKey(VK_RETURN);
-    clicked = app().waitForMessageBox(3s);
-    ASSERT_NE(clicked.box, nullptr) << "Enter on a clicked About Me showed no box";
-    EXPECT_EQ(clicked.text, kAboutText);
-    ASSERT_TRUE(app().pressOk(clicked)) << kBoxStuck;
+    const MessageBoxSeen again = app().waitForMessageBox(3s);
+    EXPECT_EQ(again.text, kAboutText) << "Enter on a clicked About Me";
+    ASSERT_TRUE(app().pressOk(again)) << kBoxStuck;
 }
 
 // Each confirmation comes once the file is complete, and the pressed-in button follows the
@@ -565,34 +562,22 @@ const char* const kStandInNames[] = {"winmm",   "dinput8", "d3d9",    "dsound", 
 // A copy of the program in a game folder, with a stand-in beside it under each name, and Wine
 // told, for as long as this lives, to look for each as Windows does: in the program's folder
 // first. Wine reads that from the registry as a program of that name loads DLLs.
-class StandInDlls {
-public:
-    explicit StandInDlls(const GameFolder& folder) : program_(folder.path() / gProgram.filename()) {
-        fs::copy_file(gProgram, program_);
-        RegCreateKeyExW(HKEY_CURRENT_USER, key().c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides_, nullptr);
+struct StandInDlls {
+    explicit StandInDlls(const GameFolder& folder) : program(folder.path() / gProgram.filename()) {
+        fs::copy_file(gProgram, program);
+        HKEY overrides = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides, nullptr);
         for (const std::string name : kStandInNames) {
             fs::copy_file(gStandInDll, folder.path() / (name + ".dll"));
-            const wchar_t order[] = L"native,builtin";
-            RegSetValueExW(overrides_, std::wstring(name.begin(), name.end()).c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(order), sizeof order);
+            RegSetValueExW(overrides, std::wstring(name.begin(), name.end()).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(L"native,builtin"), sizeof L"native,builtin");
         }
+        RegCloseKey(overrides);
     }
-    ~StandInDlls() {
-        RegCloseKey(overrides_);
-        RegDeleteKeyW(HKEY_CURRENT_USER, key().c_str());
-    }
-    StandInDlls(const StandInDlls&) = delete;
-    StandInDlls& operator=(const StandInDlls&) = delete;
+    ~StandInDlls() { RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()); }
 
-    const fs::path& program() const { return program_; }
-
-private:
-    std::wstring key() const {
-        return L"Software\\Wine\\AppDefaults\\" + program_.filename().wstring() + L"\\DllOverrides";
-    }
-
-    fs::path program_;
-    HKEY overrides_ = nullptr;
+    const fs::path program;
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + program.filename().wstring() + L"\\DllOverrides";
 };
 
 // One start, and everything a player does, beside mod loaders' stand-ins for Windows' DLLs,
@@ -603,7 +588,7 @@ TEST_F(Scenario, OneRunThroughEverything) {
     GameFolder folder("one-run");
     std::ofstream(folder.cameraFile(), std::ios::binary) << std::string(9000, 'x');
     const StandInDlls standIns(folder);
-    app_.emplace(folder, standIns.program());
+    app_.emplace(folder, standIns.program);
     ASSERT_NE(app().window(), nullptr) << "no window titled \"ZVK Camera Mode\" appeared";
     EXPECT_EQ(WindowText(app().window()), L"ZVK Camera Mode");
     ExpectLayout(app(), gExpectedDpi);
