@@ -27,13 +27,15 @@ HMODULE LoadSystemDll(const wchar_t* name) {
 }
 
 void LoadDllsFromSystem32Only() {
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (auto setDefault = LookUpFunction<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
-                                                                     "SetDefaultDllDirectories"))
+    if (auto setDefault = LookUpFunction<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories"))
         setDefault(kSearchSystem32);
-    // Windows XP SP1 and later: the current folder leaves the search.
-    SetDllDirectoryW(L"");
+    // Windows XP SP1 and later, which the Windows SDK declares only from Server 2003 on: the
+    // current folder leaves the search.
+    using SetDllDirectoryWFn = BOOL(WINAPI*)(const wchar_t*);
+    if (auto setDllDirectory = LookUpFunction<SetDllDirectoryWFn>(kernel32, "SetDllDirectoryW")) setDllDirectory(L"");
     for (const wchar_t* name : kLoadedForUs) LoadSystemDll(name);
 }
 
