@@ -21,6 +21,11 @@ bool NewerFirst(const KeptFile& a, const KeptFile& b) {
     return a.written != b.written ? a.written > b.written : a.number > b.number;
 }
 
+// `value`, below 100, as two digits: "09".
+void AppendTwoDigits(MessageText& text, unsigned value) {
+    text << static_cast<unsigned long>(value / 10) << static_cast<unsigned long>(value % 10);
+}
+
 // "&1 Put back your own Cameras.ini.bak (7 Dec 2026, 14:02)": the digit is the access key.
 MessageText ItemText(unsigned item, unsigned number, ULONGLONG written) {
     static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
@@ -36,9 +41,11 @@ MessageText ItemText(unsigned item, unsigned number, ULONGLONG written) {
     if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &time) && time.wMonth >= 1 &&
         time.wMonth <= 12) {
         text << L" (" << static_cast<unsigned long>(time.wDay) << L" " << kMonths[time.wMonth - 1] << L" "
-             << static_cast<unsigned long>(time.wYear) << L", " << static_cast<unsigned long>(time.wHour / 10)
-             << static_cast<unsigned long>(time.wHour % 10) << L":" << static_cast<unsigned long>(time.wMinute / 10)
-             << static_cast<unsigned long>(time.wMinute % 10) << L")";
+             << static_cast<unsigned long>(time.wYear) << L", ";
+        AppendTwoDigits(text, time.wHour);
+        text << L":";
+        AppendTwoDigits(text, time.wMinute);
+        text << L")";
     }
     return text;
 }
