@@ -27,7 +27,7 @@ bool IsFileOf(const CameraPreset& preset, std::string_view bytes) {
 // Whether both files hold the same bytes; false where either cannot be read to the end.
 bool SameBytes(const FileCalls& calls, const PathChar* first, const PathChar* second) {
     FileReader a(calls, first), b(calls, second);
-    if (!a.isOpen() || !b.isOpen()) return false;
+    if (!a.noErrorYet() || !b.noErrorYet()) return false;
     char bytesA[4096], bytesB[4096];
     for (;;) {
         std::size_t gotA = 0, gotB = 0;
@@ -62,7 +62,7 @@ CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraF
     // Room for more than the largest preset file: a longer file is none of them.
     char bytes[3 * 1024];
     std::size_t got = 0;
-    if (!reader.isOpen() || !reader.read(bytes, sizeof bytes, got))
+    if (!reader.noErrorYet() || !reader.read(bytes, sizeof bytes, got))
         return {CameraFileContent::Unreadable, 0, reader.error()};
     const PresetTable& presets = ThePresetTable();
     for (std::size_t i = 0; i < presets.size(); ++i) {
@@ -80,7 +80,7 @@ KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder) {
         if (kind == PathKind::Missing && firstFree == 0) firstFree = number;
         if (kind == PathKind::File && SameBytes(calls, cameraFile.c_str(), backup.c_str())) return {};
     }
-    if (firstFree == 0) return {{ReplaceStep::KeepOwnFile, kNameTaken}};
+    if (firstFree == 0) return {ReplaceResult(InstallStep::KeepOwnFile, kNameTaken)};
     const PathText backup = BackupIn(gameFolder, firstFree);
     const ReplaceResult kept =
         KeepCopy(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), backup.c_str());

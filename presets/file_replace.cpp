@@ -6,7 +6,7 @@ namespace zvk {
 
 WholeFile::WholeFile(const FileCalls& calls, const PathChar* path) {
     FileReader reader(calls, path);
-    if (!reader.isOpen()) {
+    if (!reader.noErrorYet()) {
         error_ = reader.error();
         return;
     }
@@ -34,28 +34,32 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target
     const ReplaceResult replaceable = CheckReplaceable(calls, target);
     if (!replaceable.succeeded()) return replaceable;
     TemporaryFile file(calls, temporary);
-    if (!file.isOpen()) return {ReplaceStep::CreateTemporary, LastOsError()};
+    if (!file.isOpen()) return {InstallStep::CreateTemporary, LastOsError()};
     for (std::string_view chunk : chunks) {
-        if (!file.write(chunk)) return file.discarding({ReplaceStep::Write, LastOsError()});
+        if (!file.write(chunk)) return file.discarding({InstallStep::Write, LastOsError()});
     }
-    if (!file.flush()) return file.discarding({ReplaceStep::Flush, LastOsError()});
-    if (!file.close()) return file.discarding({ReplaceStep::Close, LastOsError()});
+    if (!file.flush()) return file.discarding({InstallStep::Flush, LastOsError()});
+    if (!file.close()) return file.discarding({InstallStep::Close, LastOsError()});
     return PutInPlace(calls, file, target, chunks);
 }
 
 ReplaceResult KeepCopy(const FileCalls& calls, const PathChar* source, const PathChar* temporary,
                        const PathChar* copy) {
+    // A failure to read is the source's; any other, the temporary file's.
+    const auto unreadable = [](const FileReader& reader) {
+        return ReplaceResult(InstallStep::KeepOwnFile, reader.error(), StepFile::CameraFile);
+    };
     FileReader reader(calls, source);
-    if (!reader.isOpen()) return {ReplaceStep::KeepOwnFile, reader.error()};
+    if (!reader.noErrorYet()) return unreadable(reader);
     TemporaryFile file(calls, temporary);
-    if (!file.isOpen()) return {ReplaceStep::KeepOwnFile, LastOsError()};
+    if (!file.isOpen()) return {InstallStep::KeepOwnFile, LastOsError()};
     char buffer[16 * 1024];
     for (std::size_t got = sizeof buffer; got == sizeof buffer;) {
-        if (!reader.read(buffer, sizeof buffer, got)) return file.discarding({ReplaceStep::KeepOwnFile, reader.error()});
-        if (!file.write(std::string_view(buffer, got))) return file.discarding({ReplaceStep::KeepOwnFile, LastOsError()});
+        if (!reader.read(buffer, sizeof buffer, got)) return file.discarding(unreadable(reader));
+        if (!file.write(std::string_view(buffer, got))) return file.discarding({InstallStep::KeepOwnFile, LastOsError()});
     }
     if (!file.flush() || !file.close() || !file.moveToFreeName(copy))
-        return file.discarding({ReplaceStep::KeepOwnFile, LastOsError()});
+        return file.discarding({InstallStep::KeepOwnFile, LastOsError()});
     return {};
 }
 

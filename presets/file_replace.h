@@ -4,6 +4,7 @@
 #pragma once
 
 #include "file_calls.h"
+#include "install_step.h"
 #include "path_text.h"
 
 #include <cerrno>
@@ -14,9 +15,6 @@
 
 namespace zvk {
 
-// GetLastError() on Windows, errno on POSIX.
-using OsError = std::uint32_t;
-
 // The error of a name to be replaced that is a folder: refused before anything changes.
 #ifdef _WIN32
 inline constexpr OsError kIsAFolder = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED, newer than XP's headers
@@ -25,36 +23,6 @@ inline constexpr OsError kOutOfMemory = ERROR_NOT_ENOUGH_MEMORY;
 inline constexpr OsError kIsAFolder = EISDIR;
 inline constexpr OsError kOutOfMemory = ENOMEM;
 #endif
-
-// The steps of an install, in order; a failure names the one that failed.
-enum class ReplaceStep : std::uint8_t {
-    None,             // nothing failed
-    FindGameFolder,   // no folder that holds Cars: neither the working folder nor the program's
-    ReadKeptFile,     // the player's kept camera file, to be put back, could not be read
-    ReadCameraFile,   // the camera file could not be read, to tell whose it is
-    KeepOwnFile,      // the player's own camera file could not be kept as a backup
-    CheckTarget,      // the file to replace is read-only, or a folder (kIsAFolder)
-    CreateTemporary,  // the temporary file beside the target could not be created
-    Write,
-    Flush,
-    Close,
-    Replace,          // the temporary file could not take the target's place
-    ReadOldFile,      // Windows only: the target's old bytes, read before writing over it
-    WriteInPlace,     // Windows only: the target, written over where every move was refused
-};
-
-// Success, or the step that failed and the operating system's error code for it. A failure
-// leaves the target as it was, unless a write in place failed and the old bytes could not be
-// put back either: then it is damaged. The temporary file is gone either way, unless deleting
-// it failed too: then it is left.
-struct [[nodiscard]] ReplaceResult {
-    ReplaceStep failedStep = ReplaceStep::None;
-    OsError osError = 0;
-    bool targetDamaged = false;
-    bool temporaryLeft = false;
-
-    bool succeeded() const { return failedStep == ReplaceStep::None; }
-};
 
 enum class PathKind : std::uint8_t { Missing, File, Folder, Unknown };
 
@@ -70,8 +38,9 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    bool isOpen() const { return error_ == 0; }
-    // Why it is not open, or why the last read failed.
+    // Opened, and no read failed since.
+    bool noErrorYet() const { return error_ == 0; }
+    // Why it could not be opened, or why the last read failed.
     OsError error() const { return error_; }
     // Fills `buffer` up to `size` bytes, fewer only at the end of the file. False on a failure.
     bool read(char* buffer, std::size_t size, std::size_t& got);
@@ -157,7 +126,8 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target
                                   std::initializer_list<std::string_view> chunks);
 
 // Copies `source` through `temporary` to `copy`, a name that must not be taken: the copy is
-// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure.
+// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure: of
+// `source`, the camera file, where it could not be read, and of the temporary file otherwise.
 ReplaceResult KeepCopy(const FileCalls& calls, const PathChar* source, const PathChar* temporary,
                        const PathChar* copy);
 

@@ -125,15 +125,15 @@ bool TemporaryFile::discard() {
 ReplaceResult CheckReplaceable(const FileCalls& calls, const char* target) {
     struct stat status {};
     if (calls.stat(target, &status) != 0) return {};  // absent (or unreachable: creating will say)
-    if (S_ISDIR(status.st_mode)) return {ReplaceStep::CheckTarget, kIsAFolder};
+    if (S_ISDIR(status.st_mode)) return {InstallStep::CheckTarget, kIsAFolder};
     if (S_ISREG(status.st_mode) && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return {ReplaceStep::CheckTarget, EACCES};
+        return {InstallStep::CheckTarget, EACCES};
     return {};
 }
 
 ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const char* target,
                          std::initializer_list<std::string_view>) {
-    if (calls.rename(file.path(), target) != 0) return file.discarding({ReplaceStep::Replace, LastOsError()});
+    if (calls.rename(file.path(), target) != 0) return file.discarding({InstallStep::Replace, LastOsError()});
     file.markMoved();
     SyncFolderOf(calls, target);
     return {};

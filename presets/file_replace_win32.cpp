@@ -10,7 +10,7 @@ const FileCalls kSystemFileCalls = {
 
 namespace {
 
-ReplaceResult Failure(ReplaceStep step, DWORD osError) { return {step, osError}; }
+ReplaceResult Failure(InstallStep step, DWORD osError) { return {step, osError}; }
 
 // An open file, closed with its owner unless closed before.
 class OpenFile {
@@ -63,10 +63,10 @@ constexpr DWORD kPausesForAHold[] = {10, 20, 40, 80, 160, 320, 640};
 
 bool MayBeAHold(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 
-// `attempt` (which returns its error) again after each pause while `error`, its last answer,
-// may be a hold; its last answer.
+// Retries an attempt already made, which answered `error`, after each pause while its last
+// answer may be a hold; its last answer.
 template <class Attempt>
-DWORD AfterHolds(const FileCalls& calls, DWORD error, Attempt attempt) {
+DWORD RetryWhileHeld(const FileCalls& calls, DWORD error, Attempt attempt) {
     for (DWORD pause : kPausesForAHold) {
         if (!MayBeAHold(error)) break;
         calls.sleep(pause);
@@ -75,15 +75,16 @@ DWORD AfterHolds(const FileCalls& calls, DWORD error, Attempt attempt) {
     return error;
 }
 
+// Makes `attempt` (which returns its error), retried as above; its last answer.
 template <class Attempt>
-DWORD WaitingOutHolds(const FileCalls& calls, Attempt attempt) {
-    return AfterHolds(calls, attempt(), attempt);
+DWORD TryWaitingOutHolds(const FileCalls& calls, Attempt attempt) {
+    return RetryWhileHeld(calls, attempt(), attempt);
 }
 
 // CreateFileW, waiting out a hold; its error as GetLastError() where it fails.
 HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD disposition) {
     HANDLE file = INVALID_HANDLE_VALUE;
-    const DWORD error = WaitingOutHolds(calls, [&] {
+    const DWORD error = TryWaitingOutHolds(calls, [&] {
         // Shared with no one: a second copy of the program cannot write it at the same time.
         file = calls.createFile(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
         return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
@@ -151,23 +152,23 @@ bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::s
 ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
                            std::initializer_list<std::string_view> chunks) {
     OpenFile file(calls, Open(calls, target, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
-    if (!file.isOpen()) return Failure(ReplaceStep::WriteInPlace, GetLastError());
+    if (!file.isOpen()) return Failure(InstallStep::WriteInPlace, GetLastError());
 
     LARGE_INTEGER size{};
-    if (!calls.getFileSize(file.handle(), &size)) return Failure(ReplaceStep::ReadOldFile, GetLastError());
-    if (size.QuadPart > 0x7FFFFFFF) return Failure(ReplaceStep::ReadOldFile, ERROR_FILE_TOO_LARGE);
+    if (!calls.getFileSize(file.handle(), &size)) return Failure(InstallStep::ReadOldFile, GetLastError());
+    if (size.QuadPart > 0x7FFFFFFF) return Failure(InstallStep::ReadOldFile, ERROR_FILE_TOO_LARGE);
     const DWORD length = DWORD(size.QuadPart);
     HeapBytes old(length);
-    if (old.get() == nullptr) return Failure(ReplaceStep::ReadOldFile, ERROR_NOT_ENOUGH_MEMORY);
+    if (old.get() == nullptr) return Failure(InstallStep::ReadOldFile, ERROR_NOT_ENOUGH_MEMORY);
     DWORD oldLength = 0;
     for (DWORD read = 1; read > 0 && oldLength < length; oldLength += read) {
         if (!calls.readFile(file.handle(), old.get() + oldLength, length - oldLength, &read, nullptr))
-            return Failure(ReplaceStep::ReadOldFile, GetLastError());
+            return Failure(InstallStep::ReadOldFile, GetLastError());
     }
 
     bool changed = false;
     if (!Overwrite(calls, file.handle(), chunks, changed)) {
-        ReplaceResult failure = Failure(ReplaceStep::WriteInPlace, GetLastError());
+        ReplaceResult failure = Failure(InstallStep::WriteInPlace, GetLastError());
         bool restoring = false;
         failure.targetDamaged =
             changed && !Overwrite(calls, file.handle(), {std::string_view(old.get(), oldLength)}, restoring);
@@ -237,7 +238,7 @@ bool TemporaryFile::close() {
 
 // Without MOVEFILE_REPLACE_EXISTING: a name that is taken keeps what it holds.
 bool TemporaryFile::moveToFreeName(const wchar_t* name) {
-    const DWORD error = WaitingOutHolds(calls_, [&] { return Move(calls_, path_, name, MOVEFILE_WRITE_THROUGH); });
+    const DWORD error = TryWaitingOutHolds(calls_, [&] { return Move(calls_, path_, name, MOVEFILE_WRITE_THROUGH); });
     SetLastError(error);
     if (error != ERROR_SUCCESS) return false;
     markMoved();
@@ -248,7 +249,7 @@ bool TemporaryFile::discard() {
     if (isOpen()) close();
     if (!created_) return true;
     created_ = false;
-    const DWORD error = WaitingOutHolds(calls_, [&] {
+    const DWORD error = TryWaitingOutHolds(calls_, [&] {
         return calls_.deleteFile(path_) ? DWORD(ERROR_SUCCESS) : GetLastError();
     });
     return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
@@ -264,33 +265,43 @@ OsError LastOsError() {
 ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
     const DWORD attributes = calls.getFileAttributes(target);
     if (attributes == INVALID_FILE_ATTRIBUTES) return {};
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure(ReplaceStep::CheckTarget, kIsAFolder);
-    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure(ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure(InstallStep::CheckTarget, kIsAFolder);
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure(InstallStep::CheckTarget, ERROR_ACCESS_DENIED);
     return {};
 }
+
+namespace {
+
+// What the last move answered: the file in place; or the last resort, where it was refused as
+// access denied to a plain file; or the refusal.
+ReplaceResult AfterTheLastMove(const FileCalls& calls, TemporaryFile& file, const wchar_t* target,
+                               std::initializer_list<std::string_view> chunks, DWORD error, bool targetIsFile) {
+    if (error == ERROR_SUCCESS) {
+        file.markMoved();
+        return {};
+    }
+    if (error != ERROR_ACCESS_DENIED || !targetIsFile) return file.discarding(Failure(InstallStep::Replace, error));
+    // The temporary file, complete on the disk, is deleted only once the target holds the
+    // new bytes, or has failed to.
+    return file.discarding(WriteInPlace(calls, target, chunks));
+}
+
+}  // namespace
 
 ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const wchar_t* target,
                          std::initializer_list<std::string_view> chunks) {
     const bool targetIsFile = KindOf(calls, target) == PathKind::File;
     const auto moveOver = [&] { return MoveOver(calls, file.path(), target); };
-    DWORD error = moveOver();
+    const DWORD first = moveOver();
     // Access denied on a plain file is the rule under Program Files, not a hold: the
     // redirected copy at once, and pauses only for the move after it.
-    if (error == ERROR_ACCESS_DENIED && targetIsFile) {
-        const DWORD opened = MakeRedirectedCopy(calls, target);
-        if (opened != ERROR_SUCCESS) return file.discarding(Failure(ReplaceStep::Replace, opened));
-        error = moveOver();
+    if (first == ERROR_ACCESS_DENIED && targetIsFile) {
+        const DWORD copied = MakeRedirectedCopy(calls, target);
+        if (copied != ERROR_SUCCESS) return file.discarding(Failure(InstallStep::Replace, copied));
+        return AfterTheLastMove(calls, file, target, chunks, TryWaitingOutHolds(calls, moveOver), true);
     }
-    error = AfterHolds(calls, error, moveOver);
-    if (error == ERROR_SUCCESS) {
-        file.markMoved();
-        return {};
-    }
-    if (error != ERROR_ACCESS_DENIED || !targetIsFile)
-        return file.discarding(Failure(ReplaceStep::Replace, error));
-    // The temporary file, complete on the disk, is deleted only once the target holds the
-    // new bytes, or has failed to.
-    return file.discarding(WriteInPlace(calls, target, chunks));
+    // Anything else may be a brief hold on either file.
+    return AfterTheLastMove(calls, file, target, chunks, RetryWhileHeld(calls, first, moveOver), targetIsFile);
 }
 
 }  // namespace zvk

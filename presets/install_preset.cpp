@@ -13,14 +13,14 @@ InstallResult Install(const FileCalls& calls, std::initializer_list<std::string_
                       const PathText& gameFolder) {
     const PathText cameraFile = CameraFileIn(gameFolder);
     const CameraFileContent content = ReadCameraFile(calls, cameraFile.c_str());
-    if (content.kind == CameraFileContent::Unreadable) return {{ReplaceStep::ReadCameraFile, content.osError}};
+    if (content.kind == CameraFileContent::Unreadable) return {InstallStep::ReadCameraFile, content.osError};
     // A file that cannot be replaced anyway is not kept either: nothing changes.
     const ReplaceResult replaceable = CheckReplaceable(calls, cameraFile.c_str());
-    if (!replaceable.succeeded()) return {replaceable};
+    if (!replaceable.succeeded()) return replaceable;
     KeepResult kept;
     if (content.kind == CameraFileContent::PlayersOwn) {
         kept = KeepPlayersFile(calls, gameFolder);
-        if (!kept.result.succeeded()) return {kept.result};
+        if (!kept.result.succeeded()) return kept.result;
     }
     return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), chunks),
             kept.madeNow};
@@ -34,7 +34,7 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
 
 InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder, unsigned keptFile) {
     const WholeFile kept(calls, BackupIn(gameFolder, keptFile).c_str());
-    if (!kept.isRead()) return {{ReplaceStep::ReadKeptFile, kept.error()}};
+    if (!kept.isRead()) return {InstallStep::ReadKeptFile, kept.error()};
     return Install(calls, {kept.bytes()}, gameFolder);
 }
 

@@ -12,6 +12,10 @@ namespace zvk {
 // kept now (see BackupIn; a failure after keeping it keeps the number too).
 struct [[nodiscard]] InstallResult : ReplaceResult {
     unsigned keptAs = 0;
+
+    InstallResult() = default;
+    InstallResult(const ReplaceResult& result, unsigned kept = 0) : ReplaceResult(result), keptAs(kept) {}
+    InstallResult(InstallStep failed, OsError error) : ReplaceResult(failed, error) {}
 };
 
 // Replaces the camera file in `gameFolder` with `preset`'s text and the trailer, or leaves it

@@ -169,19 +169,19 @@ TEST_F(WindowsReplaceTest, AFailedWriteInPlaceLeavesTheOldFile) {
         int refusals;
         std::size_t partBytes;
         const std::string& old;
-        ReplaceStep step;
+        InstallStep step;
         DWORD error;
         bool damaged;
     };
     const Case cases[] = {
-        {"in use", Call::Open, kForGood, 0, kOldContent, ReplaceStep::Replace, ERROR_SHARING_VIOLATION, false},
-        {"the old bytes cannot be read", Call::Read, 1, 0, large, ReplaceStep::ReadOldFile, ERROR_CRC, false},
+        {"in use", Call::Open, kForGood, 0, kOldContent, InstallStep::Replace, ERROR_SHARING_VIOLATION, false},
+        {"the old bytes cannot be read", Call::Read, 1, 0, large, InstallStep::ReadOldFile, ERROR_CRC, false},
         // A failed write reports no byte written, whatever reached the disk.
-        {"no byte said to land, and putting back fails", Call::Write, 2, 0, kOldContent, ReplaceStep::WriteInPlace,
+        {"no byte said to land, and putting back fails", Call::Write, 2, 0, kOldContent, InstallStep::WriteInPlace,
          ERROR_CRC, true},
-        {"some bytes land, the old ones go back", Call::Write, 1, 100, large, ReplaceStep::WriteInPlace, ERROR_CRC,
+        {"some bytes land, the old ones go back", Call::Write, 1, 100, large, InstallStep::WriteInPlace, ERROR_CRC,
          false},
-        {"some bytes land, and putting back fails", Call::Write, 2, 100, kOldContent, ReplaceStep::WriteInPlace,
+        {"some bytes land, and putting back fails", Call::Write, 2, 100, kOldContent, InstallStep::WriteInPlace,
          ERROR_CRC, true},
     };
     for (const Case& c : cases) {

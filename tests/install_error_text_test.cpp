@@ -24,21 +24,21 @@ GameFolderLookup GameBesideTheProgram() {
 
 TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     struct Case {
-        ReplaceStep step;
+        InstallStep step;
         DWORD osError;
         const wchar_t* advicePart;
     };
     const Case cases[] = {
-        {ReplaceStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"game folder"},
-        {ReplaceStep::CheckTarget, ERROR_ACCESS_DENIED, L"read-only mark"},
-        {ReplaceStep::Replace, ERROR_SHARING_VIOLATION, L"Close the game"},
-        {ReplaceStep::WriteInPlace, ERROR_SHARING_VIOLATION, L"Close the game"},
+        {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"game folder"},
+        {InstallStep::CheckTarget, ERROR_ACCESS_DENIED, L"read-only mark"},
+        {InstallStep::Replace, ERROR_SHARING_VIOLATION, L"Close the game"},
+        {InstallStep::WriteInPlace, ERROR_SHARING_VIOLATION, L"Close the game"},
         // Denied, but not for the read-only mark: the folder's permissions.
-        {ReplaceStep::Replace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
-        {ReplaceStep::WriteInPlace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
-        {ReplaceStep::Write, ERROR_DISK_FULL, L"Free some space"},
-        {ReplaceStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
-        {ReplaceStep::KeepOwnFile, ERROR_FILE_EXISTS, L"Move some of the backups"},
+        {InstallStep::Replace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
+        {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
+        {InstallStep::Write, ERROR_DISK_FULL, L"Free some space"},
+        {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
+        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, L"Move some of the backups"},
     };
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {
@@ -67,7 +67,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
 // be put back, nor where a backup was made or the temporary file stayed. Each is named.
 TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     InstallResult result;
-    result.failedStep = ReplaceStep::WriteInPlace;
+    result.failedStep = InstallStep::WriteInPlace;
     result.osError = ERROR_CRC;
     result.targetDamaged = true;
     const MessageText damaged = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
@@ -85,7 +85,7 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
 
 TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
     InstallResult result;
-    result.failedStep = ReplaceStep::Write;
+    result.failedStep = InstallStep::Write;
     result.osError = 0x2FFFFFFF;
     const MessageText text = InstallErrorText({&ThePresetTable()[0]}, result, GameBesideTheProgram());
     EXPECT_TRUE(Contains(text.view(), L"Reason: Windows error 805306367.")) << ::testing::PrintToString(std::wstring(text.view()));

@@ -13,7 +13,7 @@
 namespace zvk {
 
 // Readable failures: "step Replace" rather than "1-byte object <05>".
-void PrintTo(ReplaceStep step, std::ostream* out) {
+void PrintTo(InstallStep step, std::ostream* out) {
     static const char* const kNames[] = {"None",        "FindGameFolder",  "ReadKeptFile", "ReadCameraFile",
                                          "KeepOwnFile", "CheckTarget",     "CreateTemporary", "Write",
                                          "Flush",       "Close",           "Replace",      "ReadOldFile",
@@ -136,7 +136,7 @@ TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
     for (unsigned number = 4; number <= kMostBackups; ++number)
         WriteBytes(BackupIn(PathText(root().native()), number).c_str(), std::to_string(number));
     WriteBytes(kCameraFile, "one file too many");
-    EXPECT_EQ(install(0).failedStep, ReplaceStep::KeepOwnFile);
+    EXPECT_EQ(install(0).failedStep, InstallStep::KeepOwnFile);
     EXPECT_TRUE(HoldsBytes(kCameraFile, "one file too many"));
     EXPECT_EQ(Tree("Cars").size(), 1u + kMostBackups);
 }
@@ -181,47 +181,47 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
     struct Case {
         const char* name;
         void (*arrange)();
-        ReplaceStep expectedStep;
+        InstallStep expectedStep;
         bool temporaryLeft = false;
     };
     const Case cases[] = {
         {"no Cars folder: started outside the game folder", [] { fs::remove("Cars"); },
-         ReplaceStep::CreateTemporary},
+         InstallStep::CreateTemporary},
         {"Cars is a file", [] { fs::remove("Cars"); WriteBytes("Cars", kOldContent); },
-         ReplaceStep::CreateTemporary},
-        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, ReplaceStep::CheckTarget},
+         InstallStep::CreateTemporary},
+        {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, InstallStep::CheckTarget},
         {"Cameras.ini is the player's own, and read-only: not even kept",
          [] {
              WriteBytes(kCameraFile, kOldContent);
              fs::permissions(kCameraFile, fs::perms::owner_write | fs::perms::group_write |
                                               fs::perms::others_write, fs::perm_options::remove);
          },
-         ReplaceStep::CheckTarget},
+         InstallStep::CheckTarget},
 #ifdef _WIN32
         {"disk full while writing",
-         [] { withPreset(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Write},
-        {"flush fails", [] { withPreset(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Flush},
-        {"close fails", [] { withPreset(); Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull); }, ReplaceStep::Close},
+         [] { withPreset(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Write},
+        {"flush fails", [] { withPreset(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Flush},
+        {"close fails", [] { withPreset(); Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Close},
         {"replace refused after the temporary file was written",
-         [] { withPreset(); Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, ReplaceStep::Replace},
+         [] { withPreset(); Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, InstallStep::Replace},
         // Keeping the player's own file, step by step.
         {"own file unreadable", [] { withOwnFile(); Refuse(Call::Read, "Cameras.ini", kInUse); },
-         ReplaceStep::ReadCameraFile},
+         InstallStep::ReadCameraFile},
         {"backup not created", [] { withOwnFile(); Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull); },
-         ReplaceStep::KeepOwnFile},
+         InstallStep::KeepOwnFile},
         {"backup write fails", [] { withOwnFile(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); },
-         ReplaceStep::KeepOwnFile},
+         InstallStep::KeepOwnFile},
         {"backup flush fails", [] { withOwnFile(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); },
-         ReplaceStep::KeepOwnFile},
+         InstallStep::KeepOwnFile},
         {"backup move refused", [] { withOwnFile(); Refuse(Call::Move, "Cameras.ini.bak", kInUse, kForGood); },
-         ReplaceStep::KeepOwnFile},
+         InstallStep::KeepOwnFile},
         {"write fails and the temporary file cannot be deleted",
          [] {
              withPreset();
              Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
              Refuse(Call::Delete, "Cameras.ini.tmp", kInUse, kForGood);
          },
-         ReplaceStep::Write, true},
+         InstallStep::Write, true},
 #endif
     };
     for (const Case& c : cases) {

@@ -419,7 +419,7 @@ void Form1::InstallAndConfirm(std::size_t presetIndex) {
     const GameFolderLookup where = LookForGameFolder();
     const InstallResult result =
         where.found.place == GameFolder::NotFound
-            ? InstallResult{{ReplaceStep::FindGameFolder, ERROR_PATH_NOT_FOUND}}
+            ? InstallResult(InstallStep::FindGameFolder, ERROR_PATH_NOT_FOUND)
             : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
     Confirm({&preset}, result, where);
 }

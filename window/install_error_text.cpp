@@ -6,21 +6,21 @@ namespace zvk {
 namespace {
 
 // What the program was doing when the step failed.
-void AppendStep(MessageText& text, ReplaceStep step) {
+void AppendStep(MessageText& text, InstallStep step) {
     switch (step) {
-        case ReplaceStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
-        case ReplaceStep::ReadKeptFile: text << L"reading your kept camera file"; return;
-        case ReplaceStep::ReadCameraFile: text << L"reading the camera file"; return;
-        case ReplaceStep::KeepOwnFile: text << L"keeping your own camera file"; return;
-        case ReplaceStep::CheckTarget: text << L"checking the camera file"; return;
-        case ReplaceStep::CreateTemporary: text << L"creating the new camera file beside it"; return;
-        case ReplaceStep::Write: text << L"writing the new camera file"; return;
-        case ReplaceStep::Flush: text << L"saving the new camera file to disk"; return;
-        case ReplaceStep::Close: text << L"closing the new camera file"; return;
-        case ReplaceStep::Replace: text << L"putting the new camera file in place"; return;
-        case ReplaceStep::ReadOldFile: text << L"reading the camera file before writing over it"; return;
-        case ReplaceStep::WriteInPlace: text << L"writing over the camera file in place"; return;
-        case ReplaceStep::None: break;
+        case InstallStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
+        case InstallStep::ReadKeptFile: text << L"reading your kept camera file"; return;
+        case InstallStep::ReadCameraFile: text << L"reading the camera file"; return;
+        case InstallStep::KeepOwnFile: text << L"keeping your own camera file"; return;
+        case InstallStep::CheckTarget: text << L"checking the camera file"; return;
+        case InstallStep::CreateTemporary: text << L"creating the new camera file beside it"; return;
+        case InstallStep::Write: text << L"writing the new camera file"; return;
+        case InstallStep::Flush: text << L"saving the new camera file to disk"; return;
+        case InstallStep::Close: text << L"closing the new camera file"; return;
+        case InstallStep::Replace: text << L"putting the new camera file in place"; return;
+        case InstallStep::ReadOldFile: text << L"reading the camera file before writing over it"; return;
+        case InstallStep::WriteInPlace: text << L"writing over the camera file in place"; return;
+        case InstallStep::None: break;
     }
     text << L"installing";
 }
@@ -51,22 +51,22 @@ constexpr wchar_t kStartFromGameFolder[] =
 // The player's way out. Never "run as administrator": an elevated program is not redirected
 // to the VirtualStore, so under Program Files it would change a file the game does not read.
 void AppendAdvice(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
-    if (result.failedStep == ReplaceStep::ReadKeptFile &&
+    if (result.failedStep == InstallStep::ReadKeptFile &&
         (result.osError == ERROR_FILE_NOT_FOUND || result.osError == ERROR_PATH_NOT_FOUND)) {
         text << L"It was moved or deleted since the window menu opened. Open the window menu again "
                 L"(Alt+Space) to see the files kept now.";
         return;
     }
-    if (result.failedStep == ReplaceStep::FindGameFolder && where.found.programInTemp) {
+    if (result.failedStep == InstallStep::FindGameFolder && where.found.programInTemp) {
         text << L"This program seems to be running from inside the zip. Extract "
              << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
         return;
     }
-    if (result.failedStep == ReplaceStep::CheckTarget && result.osError == kIsAFolder) {
+    if (result.failedStep == InstallStep::CheckTarget && result.osError == kIsAFolder) {
         text << L"Cameras.ini is a folder here, not a file. Move or rename that folder, then try again.";
         return;
     }
-    if (result.failedStep == ReplaceStep::CheckTarget) {
+    if (result.failedStep == InstallStep::CheckTarget) {
         text << L"Remove the read-only mark from Cameras.ini (Properties in Explorer), then try again.";
         return;
     }
@@ -148,7 +148,7 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
         text << L"Looked in: " << where.searched.workingFolder.view();
         if (where.searched.programFolder.view() != where.searched.workingFolder.view())
             text << L"\r\nand in: " << where.searched.programFolder.view();
-    } else if (result.failedStep == ReplaceStep::ReadKeptFile) {
+    } else if (result.failedStep == InstallStep::ReadKeptFile) {
         text << L"File: " << BackupIn(where.found.path, source.keptFile).view();
     } else {
         text << L"File: " << CameraFileIn(where.found.path).view();
