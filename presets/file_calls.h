@@ -17,6 +17,7 @@ namespace zvk {
 #ifdef _WIN32
 struct FileCalls {
     decltype(&::GetFileAttributesW) getFileAttributes;
+    decltype(&::GetFileAttributesExW) getFileAttributesEx;
     decltype(&::CreateFileW) createFile;
     decltype(&::GetFileSizeEx) getFileSize;
     decltype(&::ReadFile) readFile;

@@ -29,6 +29,14 @@ enum class PathKind : std::uint8_t { Missing, File, Folder, Unknown };
 // What is at `path`, without opening it. Unknown: it could not be told (see the OS error).
 PathKind KindOf(const FileCalls& calls, const PathChar* path);
 
+// A moment in the system's own file time: FILETIME's ticks on Windows, nanoseconds since 1970
+// on POSIX. Later is more.
+using FileTime = std::uint64_t;
+
+// When the file at `path` was last written; false where it is missing, a folder, or cannot
+// be looked at.
+bool LastWritten(const FileCalls& calls, const PathChar* path, FileTime& written);
+
 // A file opened for reading, shared with everyone: reading never stands in another program's
 // way. Closed with its owner.
 class FileReader {

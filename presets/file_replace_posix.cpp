@@ -42,6 +42,13 @@ PathKind KindOf(const FileCalls& calls, const char* path) {
     return S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+bool LastWritten(const FileCalls& calls, const char* path, FileTime& written) {
+    struct stat status {};
+    if (calls.stat(path, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    written = FileTime(status.st_mtim.tv_sec) * 1000000000u + FileTime(status.st_mtim.tv_nsec);
+    return true;
+}
+
 FileReader::FileReader(const FileCalls& calls, const char* path)
     : calls_(calls), handle_(calls.open(path, O_RDONLY | O_CLOEXEC, 0)) {
     if (handle_ < 0) error_ = LastOsError();

@@ -3,7 +3,8 @@
 namespace zvk {
 
 const FileCalls kSystemFileCalls = {
-    &::GetFileAttributesW, &::CreateFileW,   &::GetFileSizeEx,    &::ReadFile,
+    &::GetFileAttributesW, &::GetFileAttributesExW,
+    &::CreateFileW,        &::GetFileSizeEx,  &::ReadFile,
     &::WriteFile,          &::SetFilePointer, &::SetEndOfFile,    &::FlushFileBuffers,
     &::CloseHandle,        &::MoveFileExW,    &::DeleteFileW,     &::Sleep,
 };
@@ -190,6 +191,15 @@ PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
                                                                               : PathKind::Unknown;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+bool LastWritten(const FileCalls& calls, const wchar_t* path, FileTime& written) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!calls.getFileAttributesEx(path, GetFileExInfoStandard, &file) ||
+        (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    written = (FileTime(file.ftLastWriteTime.dwHighDateTime) << 32) | file.ftLastWriteTime.dwLowDateTime;
+    return true;
 }
 
 FileReader::FileReader(const FileCalls& calls, const wchar_t* path)

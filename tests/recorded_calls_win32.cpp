@@ -99,7 +99,8 @@ void Refuse(Call call, const std::string& fileName, OsError error, int count, st
 
 // Looking at a file, or moving within it, changes nothing: those calls go straight through.
 const FileCalls kRecordedCalls = {
-    &::GetFileAttributesW, &RecordCreateFile, &::GetFileSizeEx,     &RecordReadFile,
+    &::GetFileAttributesW, &::GetFileAttributesExW,
+    &RecordCreateFile,     &::GetFileSizeEx,  &RecordReadFile,
     &RecordWriteFile,      &::SetFilePointer, &RecordSetEndOfFile,  &RecordFlushFileBuffers,
     &RecordCloseHandle,    &RecordMoveFileEx, &RecordDeleteFile,    &RecordSleep,
 };
