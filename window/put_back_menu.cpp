@@ -3,8 +3,6 @@
 #include "camera_file.h"
 #include "message_text.h"
 
-#include <algorithm>
-
 namespace zvk {
 namespace {
 
@@ -12,22 +10,13 @@ namespace {
 // bits clear: Windows uses those for itself.
 WPARAM CommandOf(unsigned item) { return 0x0100 + 0x10 * WPARAM(item); }
 
-struct KeptFile {
-    unsigned number;
-    ULONGLONG written;  // FILETIME's ticks
-};
-
-bool NewerFirst(const KeptFile& a, const KeptFile& b) {
-    return a.written != b.written ? a.written > b.written : a.number > b.number;
-}
-
 // `value`, below 100, as two digits: "09".
 void AppendTwoDigits(MessageText& text, unsigned value) {
     text << static_cast<unsigned long>(value / 10) << static_cast<unsigned long>(value % 10);
 }
 
 // "&1 Put back your own Cameras.ini.bak (7 Dec 2026, 14:02)": the digit is the access key.
-MessageText ItemText(unsigned item, unsigned number, ULONGLONG written) {
+MessageText ItemText(unsigned item, unsigned number, FileTime written) {
     static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                              L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
     const FILETIME utc = {DWORD(written), DWORD(written >> 32)};
@@ -52,42 +41,26 @@ MessageText ItemText(unsigned item, unsigned number, ULONGLONG written) {
 
 }  // namespace
 
-void PutBackMenu::Rebuild(HMENU windowMenu, const GameFolderLookup& where) {
+void PutBackMenu::Rebuild(HMENU windowMenu, const KeptFileList& kept) {
     if (count_ > 0) {
         while (GetMenuItemCount(windowMenu) > itemsBefore_)
             DeleteMenu(windowMenu, UINT(GetMenuItemCount(windowMenu) - 1), MF_BYPOSITION);
     }
-    where_ = where;
-    count_ = 0;
-    if (where.found.place == GameFolder::NotFound) return;
-
-    KeptFile kept[kMostBackups];
-    unsigned found = 0;
-    for (unsigned number = 1; number <= kMostBackups; ++number) {
-        WIN32_FILE_ATTRIBUTE_DATA file{};
-        if (!GetFileAttributesExW(BackupIn(where.found.path, number).c_str(), GetFileExInfoStandard, &file) ||
-            (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
-        const FILETIME& written = file.ftLastWriteTime;
-        kept[found++] = {number, (ULONGLONG(written.dwHighDateTime) << 32) | written.dwLowDateTime};
-    }
-    if (found == 0) return;
-    std::sort(kept, kept + found, &NewerFirst);
-
+    count_ = kept.count;
+    if (count_ == 0) return;
     itemsBefore_ = GetMenuItemCount(windowMenu);
     AppendMenuW(windowMenu, MF_SEPARATOR, 0, nullptr);
-    for (; count_ < found && count_ < kMostItems; ++count_) {
-        keptFiles_[count_] = kept[count_].number;
-        AppendMenuW(windowMenu, MF_STRING, CommandOf(count_),
-                    ItemText(count_, kept[count_].number, kept[count_].written).c_str());
+    for (unsigned item = 0; item < count_; ++item) {
+        const KeptFile& file = kept.files[item];
+        AppendMenuW(windowMenu, MF_STRING, CommandOf(item), ItemText(item, file.number, file.written).c_str());
     }
 }
 
-unsigned PutBackMenu::KeptFileOf(WPARAM command) const {
+int PutBackMenu::ItemOf(WPARAM command) const {
     for (unsigned item = 0; item < count_; ++item) {
-        if ((command & 0xFFF0) == CommandOf(item)) return keptFiles_[item];
+        if ((command & 0xFFF0) == CommandOf(item)) return int(item);
     }
-    return 0;
+    return -1;
 }
 
 }  // namespace zvk

@@ -1,9 +1,9 @@
-// The window menu's items that put a camera file of the player's own back: one per file kept
-// in the game folder, newest first, at most nine, after a separator; no items and no separator
-// where none is kept. Built each time the menu opens, so that they are always current.
+// The window menu's items that put a camera file of the player's own back: one per kept file
+// listed, in the list's order, after a separator; no items and no separator where none is
+// listed. Built anew each time the menu opens, so that they are always current.
 #pragma once
 
-#include "game_folder_search.h"
+#include "kept_files.h"
 
 #include <windows.h>
 
@@ -11,18 +11,13 @@ namespace zvk {
 
 class PutBackMenu {
 public:
-    // Builds the items anew at the end of `windowMenu`, for the files kept where the game is.
-    void Rebuild(HMENU windowMenu, const GameFolderLookup& where);
-    // The kept file (its number, see BackupIn) that a window menu command stands for, or 0.
-    unsigned KeptFileOf(WPARAM command) const;
-    // Where the game was when the items were built: the folder of their kept files.
-    const GameFolderLookup& where() const { return where_; }
+    // Builds the items anew at the end of `windowMenu`, one for each file of `kept`.
+    void Rebuild(HMENU windowMenu, const KeptFileList& kept);
+    // The file of the list the items were built from (its index) that a window menu command
+    // stands for, or -1.
+    int ItemOf(WPARAM command) const;
 
 private:
-    static constexpr unsigned kMostItems = 9;
-
-    GameFolderLookup where_;
-    unsigned keptFiles_[kMostItems] = {};
     unsigned count_ = 0;
     int itemsBefore_ = 0;  // the menu's own items, which ours follow
 };

@@ -1,0 +1,71 @@
+#include "camera_actions.h"
+
+#include "camera_preset.h"
+#include "layout.h"
+#include "message_boxes.h"
+#include "wait_cursor.h"
+
+#include <iterator>
+#include <windowsx.h>
+
+namespace zvk {
+
+void CameraActions::OnCreate(HWND window) {
+    window_ = window;
+    ShowActivePreset(LookForGameFolder().found.path);
+    GetSystemMenu(window_, FALSE);
+}
+
+void CameraActions::Install(std::size_t presetIndex) {
+    const CameraPreset& preset = ThePresetTable()[presetIndex];
+    const GameFolderLookup where = LookForGameFolder();
+    const InstallResult result =
+        where.found.place == GameFolder::NotFound
+            ? InstallResult(InstallStep::FindGameFolder, ERROR_PATH_NOT_FOUND)
+            : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
+    Confirm({&preset}, result, where);
+}
+
+// Activated at start, the window shows what OnCreate has just found.
+void CameraActions::OnActivate(bool active) {
+    if (active && wasInactive_) ShowActivePreset(LookForGameFolder().found.path);
+    if (!active) wasInactive_ = true;
+}
+
+void CameraActions::OnWindowMenuOpening() {
+    menuWhere_ = LookForGameFolder();
+    menuFiles_ = ListKeptFiles(kSystemFileCalls, menuWhere_.found.path);
+    putBackMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuFiles_);
+}
+
+bool CameraActions::OnWindowMenuCommand(WPARAM command) {
+    const int item = putBackMenu_.ItemOf(command);
+    if (item < 0) return false;
+    PutBack(menuWhere_, menuFiles_.files[item].number);
+    return true;
+}
+
+// The kept file as it is now, in the folder the window menu listed it from.
+void CameraActions::PutBack(const GameFolderLookup& where, unsigned keptFile) {
+    const InstallResult result = PutBackKeptFile(WaitCursorWhilePausing().calls(), where.found.path, keptFile);
+    Confirm({nullptr, keptFile}, result, where);
+}
+
+void CameraActions::Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
+    ShowActivePreset(where.found.path);
+    if (!result.succeeded()) {
+        ShowInstallError(window_, source, result, where);
+        return;
+    }
+    ShowInfoMessage(window_, ConfirmationText(source, result, where).c_str());
+}
+
+// The button of the preset that the camera file in `gameFolder` holds is pressed in; none is
+// where the file is the player's own, or missing, or no game folder was found.
+void CameraActions::ShowActivePreset(const PathText& gameFolder) {
+    const int active = ActivePreset(gameFolder);
+    for (int i = 0; i < int(std::size(kPresetButtonIds)); ++i)
+        Button_SetCheck(GetDlgItem(window_, kPresetButtonIds[i]), i == active ? BST_CHECKED : BST_UNCHECKED);
+}
+
+}  // namespace zvk

@@ -1,0 +1,44 @@
+// Form1's camera actions: installing a preset, putting a kept file back from the window menu,
+// the confirmation or the error box that follows, and the preset drawn pressed in. The only
+// window code that calls the core's operations.
+#pragma once
+
+#include "game_folder_search.h"
+#include "install_error_text.h"
+#include "install_preset.h"
+#include "kept_files.h"
+#include "put_back_menu.h"
+
+#include <cstddef>
+#include <windows.h>
+
+namespace zvk {
+
+class CameraActions {
+public:
+    // Shows the preset in place, and gives the window its own copy of the window menu, which
+    // the put-back items extend, from the first time it opens.
+    void OnCreate(HWND window);
+    // Installs the preset of ThePresetTable() at `presetIndex` where the game is now.
+    void Install(std::size_t presetIndex);
+    // The game or another tool may have changed the camera file while the window was inactive.
+    void OnActivate(bool active);
+    // The window menu is opening: its put-back items, for the files kept where the game is now.
+    void OnWindowMenuOpening();
+    // Puts back the kept file that a window menu command stands for; false for another command.
+    bool OnWindowMenuCommand(WPARAM command);
+
+private:
+    void PutBack(const GameFolderLookup& where, unsigned keptFile);
+    void Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
+    void ShowActivePreset(const PathText& gameFolder);
+
+    HWND window_ = nullptr;
+    bool wasInactive_ = false;
+    PutBackMenu putBackMenu_;
+    // What the window menu's items were built from: the files kept where the game was then.
+    GameFolderLookup menuWhere_;
+    KeptFileList menuFiles_;
+};
+
+}  // namespace zvk
