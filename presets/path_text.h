@@ -62,6 +62,13 @@ public:
     const PathChar* c_str() const { return tooLong_ ? text_ + kCapacity - 1 : text_; }
     PathView view() const { return tooLong_ ? PathView() : PathView(text_, length_); }
     bool empty() const { return view().empty(); }
+    // The last name of the path: a file's own name, without its folders.
+    PathView lastName() const {
+        PathView path = view();
+        const std::size_t separator = path.rfind(kPathSeparator);
+        if (separator != PathView::npos) path.remove_prefix(separator + 1);
+        return path;
+    }
 
 private:
     // Windows takes '/' for a separator too.

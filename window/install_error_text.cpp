@@ -48,9 +48,22 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
 constexpr wchar_t kStartFromGameFolder[] =
     L", the one that holds the Cars folder, and start it from there.";
 
-// The player's way out. Never "run as administrator": an elevated program is not redirected
-// to the VirtualStore, so under Program Files it would change a file the game does not read.
-void AppendAdvice(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
+// The file that failed, by its own name: the camera file, the kept file or the temporary one.
+PathText NameOfFailedFile(const InstallSource& source, const InstallResult& result) {
+    switch (result.failedFile) {
+        case StepFile::KeptFile: return PathText(BackupIn(PathText(), source.keptFile).lastName());
+        case StepFile::TemporaryFile: return PathText(CameraFileIn(PathText(), ".tmp").lastName());
+        case StepFile::CameraFile: break;
+    }
+    return PathText(CameraFileIn(PathText()).lastName());
+}
+
+// The player's way out, chosen by the step that failed and the file it failed on. Never "run
+// as administrator": an elevated program is not redirected to the VirtualStore, so under
+// Program Files it would change a file the game does not read.
+void AppendAdvice(MessageText& text, const InstallSource& source, const InstallResult& result,
+                  const GameFolderLookup& where) {
+    const PathText file = NameOfFailedFile(source, result);
     if (result.failedStep == InstallStep::ReadKeptFile &&
         (result.osError == ERROR_FILE_NOT_FOUND || result.osError == ERROR_PATH_NOT_FOUND)) {
         text << L"It was moved or deleted since the window menu opened. Open the window menu again "
@@ -63,11 +76,11 @@ void AppendAdvice(MessageText& text, const InstallResult& result, const GameFold
         return;
     }
     if (result.failedStep == InstallStep::CheckTarget && result.osError == kIsAFolder) {
-        text << L"Cameras.ini is a folder here, not a file. Move or rename that folder, then try again.";
+        text << file.view() << L" is a folder here, not a file. Move or rename that folder, then try again.";
         return;
     }
     if (result.failedStep == InstallStep::CheckTarget) {
-        text << L"Remove the read-only mark from Cameras.ini (Properties in Explorer), then try again.";
+        text << L"Remove the read-only mark from " << file.view() << L" (Properties in Explorer), then try again.";
         return;
     }
     switch (result.osError) {
@@ -85,7 +98,9 @@ void AppendAdvice(MessageText& text, const InstallResult& result, const GameFold
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
-            text << L"Close the game, or the program that holds Cameras.ini open, then try again.";
+            // The game holds only its camera file; a scanner or a sync client may hold any.
+            text << (result.failedFile == StepFile::CameraFile ? L"Close the game, or the program" : L"Close the program")
+                 << L" that holds " << file.view() << L" open, then try again.";
             return;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
@@ -158,7 +173,7 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
     text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
     AppendStep(text, result.failedStep);
     text << L")\r\n\r\n";
-    AppendAdvice(text, result, where);
+    AppendAdvice(text, source, result, where);
     text << L"\r\n\r\n";
     AppendOutcome(text, result, where);
     return text;

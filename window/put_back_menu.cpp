@@ -23,10 +23,7 @@ MessageText ItemText(unsigned item, unsigned number, FileTime written) {
     FILETIME local{};
     SYSTEMTIME time{};
     MessageText text;
-    const PathText path = BackupIn(PathText(), number);
-    PathView name = path.view();
-    name.remove_prefix(name.rfind(kPathSeparator) + 1);  // without "Cars\"
-    text << L"&" << static_cast<unsigned long>(item + 1) << L" Put back your own " << name;
+    text << L"&" << static_cast<unsigned long>(item + 1) << L" Put back your own " << BackupIn(PathText(), number).lastName();
     if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &time) && time.wMonth >= 1 &&
         time.wMonth <= 12) {
         text << L" (" << static_cast<unsigned long>(time.wDay) << L" " << kMonths[time.wMonth - 1] << L" "
