@@ -1,5 +1,5 @@
-// The steps of an install, the file each works on, and how a step ended: the values every
-// failure of the core is reported as, and the window turns into words.
+// The steps of an install, the file each works on, and how a step ended, as values.
+// Every failure of the core is reported so, and the window turns it into words.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Listing the kept files of a game folder: see kept_files.h.
 #include "kept_files.h"
 
 #include "camera_file.h"

@@ -1,5 +1,4 @@
-// The camera files of the player's own that the program kept in a game folder, newest first:
-// what the window menu offers to put back.
+// The player's camera files kept in a game folder, newest first, for the window menu.
 #pragma once
 
 #include "file_calls.h"

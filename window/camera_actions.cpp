@@ -1,3 +1,4 @@
+// Form1's camera actions, from the click to the box that follows: see camera_actions.h.
 #include "camera_actions.h"
 
 #include "camera_preset.h"

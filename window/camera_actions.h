@@ -1,6 +1,6 @@
-// Form1's camera actions: installing a preset, putting a kept file back from the window menu,
-// the confirmation or the error box that follows, and the preset drawn pressed in. The only
-// window code that calls the core's operations.
+// Form1's camera actions: install a preset, put a kept file back, confirm, show the preset.
+// The confirmation or the error box follows each; the preset the camera file holds is drawn
+// pressed in. The only window code that calls the core's operations.
 #pragma once
 
 #include "game_folder_search.h"

@@ -1,3 +1,4 @@
+// Form1's keyboard, as the dialog manager would have it: see form1_keyboard.h.
 #include "form1_keyboard.h"
 
 #include "layout.h"

@@ -1,6 +1,5 @@
-// What the dialog manager does for a dialog, done for Form1, a plain window: Enter presses the
-// focused button, Tab and Shift+Tab move focus, and focus is kept across activation. It knows
-// nothing of presets.
+// Form1's keyboard: Enter, Tab and Shift+Tab, and focus kept, as the dialog manager does.
+// Form1 is a plain window, which has none of it by itself. It knows nothing of presets.
 #pragma once
 
 #include <windows.h>

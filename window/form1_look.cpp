@@ -1,3 +1,4 @@
+// Form1's look, drawn and laid out: see form1_look.h.
 #include "form1_look.h"
 
 #include "layout.h"

@@ -1,6 +1,6 @@
-// Form1's look: its controls as the layout table places them for a DPI, the colours (the
-// design's, or the player's high-contrast theme), the fonts, the icons and the banner. It
-// knows nothing of presets.
+// Form1's look: the layout for a DPI, the colours, the fonts, the icons and the banner.
+// It places the controls as the layout table says, follows the player's high-contrast theme,
+// and knows nothing of presets.
 #pragma once
 
 #include "dpi.h"
