@@ -13,6 +13,30 @@ namespace {
 
 ReplaceResult Failure(InstallStep step, DWORD osError) { return {step, osError}; }
 
+// A path as Windows' file calls take it. Past MAX_PATH - 1 characters they refuse its plain
+// form, as deep library folders and long mod-pack names reach with the program's ".tmp" and
+// ".bak" names; they take the "\\?\" form instead (the wide calls, from Windows XP on), and use
+// it as it stands, with no "." or ".." resolved and no "/" read as "\". The program's paths
+// are full and plain already: they come from GetCurrentDirectoryW and GetModuleFileNameW.
+class SystemPath {
+public:
+    explicit SystemPath(const wchar_t* path) : plain_(path) {
+        PathView view(path);
+        if (view.size() < MAX_PATH || view.rfind(L"\\\\?\\", 0) == 0) return;
+        const bool network = view.rfind(L"\\\\", 0) == 0;  // \\server\share\...
+        if (network) view.remove_prefix(1);
+        long_.appendAscii(network ? "\\\\?\\UNC" : "\\\\?\\").append(view);
+        inLongForm_ = true;
+    }
+    // Empty where even the long form does not fit, so that the call fails.
+    const wchar_t* c_str() const { return inLongForm_ ? long_.c_str() : plain_; }
+
+private:
+    const wchar_t* plain_;
+    PathText long_;
+    bool inLongForm_ = false;
+};
+
 // An open file, closed with its owner unless closed before.
 class OpenFile {
 public:
@@ -87,7 +111,8 @@ HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD dis
     HANDLE file = INVALID_HANDLE_VALUE;
     const DWORD error = TryWaitingOutHolds(calls, [&] {
         // Shared with no one: a second copy of the program cannot write it at the same time.
-        file = calls.createFile(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = calls.createFile(SystemPath(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
         return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
     });
     SetLastError(error);
@@ -95,7 +120,8 @@ HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD dis
 }
 
 DWORD Move(const FileCalls& calls, const wchar_t* from, const wchar_t* to, DWORD flags) {
-    return calls.moveFileEx(from, to, flags) ? DWORD(ERROR_SUCCESS) : GetLastError();
+    return calls.moveFileEx(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) ? DWORD(ERROR_SUCCESS)
+                                                                                     : GetLastError();
 }
 
 // MoveFileExW rather than ReplaceFileW: the latter can fail half-way with the target gone.
@@ -184,7 +210,7 @@ ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
 }  // namespace
 
 PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
-    const DWORD attributes = calls.getFileAttributes(path);
+    const DWORD attributes = calls.getFileAttributes(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
@@ -195,19 +221,25 @@ PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
 
 bool LastWritten(const FileCalls& calls, const wchar_t* path, FileTime& written) {
     WIN32_FILE_ATTRIBUTE_DATA file{};
-    if (!calls.getFileAttributesEx(path, GetFileExInfoStandard, &file) ||
+    if (!calls.getFileAttributesEx(SystemPath(path).c_str(), GetFileExInfoStandard, &file) ||
         (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     written = (FileTime(file.ftLastWriteTime.dwHighDateTime) << 32) | file.ftLastWriteTime.dwLowDateTime;
     return true;
 }
 
-FileReader::FileReader(const FileCalls& calls, const wchar_t* path)
-    : calls_(calls),
-      handle_(reinterpret_cast<std::intptr_t>(
-          calls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))) {
-    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) error_ = LastOsError();
+// Shared with everyone, so that reading never stands in another program's way; but a program
+// that shares nothing with it for a moment is waited out, as for every other step.
+FileReader::FileReader(const FileCalls& calls, const wchar_t* path) : calls_(calls), handle_(-1) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const DWORD error = TryWaitingOutHolds(calls, [&] {
+        file = calls.createFile(SystemPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
+    });
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    if (file == INVALID_HANDLE_VALUE) error_ = error != ERROR_SUCCESS ? error : DWORD(ERROR_GEN_FAILURE);
 }
 
 FileReader::~FileReader() {
@@ -229,9 +261,30 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
     return true;
 }
 
+namespace {
+
+DWORD Delete(const FileCalls& calls, const wchar_t* path) {
+    return calls.deleteFile(SystemPath(path).c_str()) ? DWORD(ERROR_SUCCESS) : GetLastError();
+}
+
+// A file by this name left by a run killed half-way goes first, a hold on it waited out; then
+// the file is created as a new one. So it is never a file that another copy of the program
+// is still writing: that copy's file stands in the way of creating it, and one of the two
+// fails, rather than one putting the other's bytes in place.
+HANDLE CreateNew(const FileCalls& calls, const wchar_t* path) {
+    if (KindOf(calls, path) == PathKind::Missing) return Open(calls, path, GENERIC_WRITE, CREATE_NEW);
+    const DWORD removed = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
+    if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
+        SetLastError(removed);
+        return INVALID_HANDLE_VALUE;
+    }
+    return Open(calls, path, GENERIC_WRITE, CREATE_NEW);
+}
+
+}  // namespace
+
 TemporaryFile::TemporaryFile(const FileCalls& calls, const wchar_t* path)
-    : calls_(calls), path_(path),
-      handle_(reinterpret_cast<std::intptr_t>(Open(calls, path, GENERIC_WRITE, CREATE_ALWAYS))),
+    : calls_(calls), path_(path), handle_(reinterpret_cast<std::intptr_t>(CreateNew(calls, path))),
       created_(isOpen()) {}
 
 bool TemporaryFile::write(std::string_view bytes) {
@@ -259,9 +312,7 @@ bool TemporaryFile::discard() {
     if (isOpen()) close();
     if (!created_) return true;
     created_ = false;
-    const DWORD error = TryWaitingOutHolds(calls_, [&] {
-        return calls_.deleteFile(path_) ? DWORD(ERROR_SUCCESS) : GetLastError();
-    });
+    const DWORD error = TryWaitingOutHolds(calls_, [&] { return Delete(calls_, path_); });
     return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
 }
 
@@ -273,7 +324,7 @@ OsError LastOsError() {
 // Windows refuses to replace a read-only file and Wine does not: asking first makes the
 // answer the same wherever the program runs.
 ReplaceResult CheckReplaceable(const FileCalls& calls, const wchar_t* target) {
-    const DWORD attributes = calls.getFileAttributes(target);
+    const DWORD attributes = calls.getFileAttributes(SystemPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return {};
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure(InstallStep::CheckTarget, kIsAFolder);
     if (attributes & FILE_ATTRIBUTE_READONLY) return Failure(InstallStep::CheckTarget, ERROR_ACCESS_DENIED);

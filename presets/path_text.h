@@ -18,9 +18,9 @@ using PathView = std::basic_string_view<PathChar>;
 
 class PathText {
 public:
-    // Room for the longest path Windows opens without the "\\?\" prefix (MAX_PATH), and for
-    // the program's own names under a folder of that length.
-    static constexpr std::size_t kCapacity = 300;
+    // Room for the longest folder Windows starts a program in (MAX_PATH), with the program's
+    // own names below it and the "\\?\UNC" that Windows' file calls take such a path with.
+    static constexpr std::size_t kCapacity = 320;
 
     PathText() = default;
     explicit PathText(PathView text) { append(text); }

@@ -21,6 +21,7 @@ using test_support::kForGood;
 using test_support::Refuse;
 using test_support::Tree;
 using test_support::WriteBytes;
+namespace fs = std::filesystem;
 
 const std::string kOldContent = "[master]\r\n; the player's own\r\n";
 
@@ -38,7 +39,10 @@ const std::string kMove = "MoveFileEx Cameras.ini.tmp to Cameras.ini flags " +
                           Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 const std::string kRedirectedCopy = Open("Cameras.ini", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
 
-// The last `count` calls, or all of them where fewer were made.
+// The first or the last `count` calls, or all of them where fewer were made.
+std::vector<std::string> FirstCalls(std::size_t count) {
+    return {gCallLog.begin(), gCallLog.begin() + std::ptrdiff_t(std::min(count, gCallLog.size()))};
+}
 std::vector<std::string> LastCalls(std::size_t count) {
     return {gCallLog.end() - std::ptrdiff_t(std::min(count, gCallLog.size())), gCallLog.end()};
 }
@@ -81,27 +85,52 @@ protected:
 // Each byte on the disk before the file is closed, and closed before it is moved, with the
 // move itself written through: a power cut at any point leaves the old file or the new one.
 // The player's own file goes the same way first, to a backup name that is never replaced.
+// In a game folder so deep that the temporary file's and the backup's paths pass MAX_PATH,
+// as deep library folders and long mod-pack names do, those calls take their long form.
 TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
-    WriteBytes("Cars/Cameras.ini", kOldContent);
-
-    ASSERT_TRUE(InstallPreset(test_support::kRecordedCalls, ThePresetTable()[0], PathText(root().native()))
-                    .succeeded());
-
-    const std::string create = Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_ALWAYS),
-                      flush = "FlushFileBuffers Cameras.ini.tmp", close = "CloseHandle Cameras.ini.tmp";
-    const std::vector<std::string> expected = {
-        create, "WriteFile Cameras.ini.tmp " + std::to_string(kOldContent.size()), flush, close,
-        "MoveFileEx Cameras.ini.tmp to Cameras.ini.bak flags " + Hex(MOVEFILE_WRITE_THROUGH),
-        create, "WriteFile Cameras.ini.tmp " + std::to_string(ThePresetTable()[0].fileText.size()),
-        "WriteFile Cameras.ini.tmp 4", flush, close, kMove,
+    struct Case {
+        const char* name;
+        std::size_t cameraFileLength;  // 0: as the test's own folder gives it
+        std::string longForm;          // how the calls name the temporary file's folder
     };
-    std::vector<std::string> writes;  // every call that names the temporary file
-    for (const std::string& line : gCallLog) {
-        if (line.find("Cameras.ini.tmp") != std::string::npos) writes.push_back(line);
+    const Case cases[] = {
+        {"in a short path", 0, ""},
+        {"where the camera file's path is 258 characters long", 258, "\\\\?\\...\\"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::path folder = root();
+        if (c.cameraFileLength != 0)
+            folder /= std::string(c.cameraFileLength - root().native().size() - 18, 'd');
+        fs::create_directories(folder / "Cars");
+        const fs::path cameraFile = folder / "Cars" / "Cameras.ini";
+        if (c.cameraFileLength != 0) {
+            ASSERT_EQ(cameraFile.native().size(), c.cameraFileLength);
+        }
+        WriteBytes(cameraFile, kOldContent);
+        test_support::ResetRecordedCalls();
+
+        ASSERT_TRUE(InstallPreset(test_support::kRecordedCalls, ThePresetTable()[0], PathText(folder.native()))
+                        .succeeded());
+
+        const std::string temporary = c.longForm + "Cameras.ini.tmp";
+        const std::string create = Open(temporary, GENERIC_WRITE, 0, CREATE_NEW),
+                          flush = "FlushFileBuffers " + temporary, close = "CloseHandle " + temporary;
+        const std::vector<std::string> expected = {
+            create, "WriteFile " + temporary + " " + std::to_string(kOldContent.size()), flush, close,
+            "MoveFileEx " + temporary + " to " + c.longForm + "Cameras.ini.bak flags " + Hex(MOVEFILE_WRITE_THROUGH),
+            create, "WriteFile " + temporary + " " + std::to_string(ThePresetTable()[0].fileText.size()),
+            "WriteFile " + temporary + " 4", flush, close,
+            "MoveFileEx " + temporary + " to Cameras.ini flags " + Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+        };
+        std::vector<std::string> writes;  // every call that names the temporary file
+        for (const std::string& line : gCallLog) {
+            if (line.find("Cameras.ini.tmp") != std::string::npos) writes.push_back(line);
+        }
+        EXPECT_EQ(writes, expected);
+        EXPECT_TRUE(HoldsBytes(cameraFile, InstalledBytes(0)));
+        EXPECT_TRUE(HoldsBytes(folder / "Cars" / "Cameras.ini.bak", kOldContent));
     }
-    EXPECT_EQ(writes, expected);
-    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(0)));
-    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", kOldContent));
 }
 
 // All the pauses of one install, in milliseconds.
@@ -113,45 +142,60 @@ DWORD Paused() {
     return paused;
 }
 
-// A scanner's or indexer's brief hold is waited out, with pauses that grow; one that outlasts
-// them stands, and the install fails within the budget. A move refused as access denied by the
-// file virtualization gets the redirected copy at once, and then moves within the VirtualStore.
-// Only where every move is refused is the file written in place: open without sharing, every
-// byte from the start, the end set, flushed and closed, and only then the temporary deleted.
-// Each way ends with the new bytes alone, or the old ones.
+// A scanner's or indexer's brief hold is waited out, with pauses that grow, on every step: the
+// read of the camera file as much as the move; one that outlasts them stands, and the install
+// fails within the budget. A move refused as access denied by the file virtualization gets
+// the redirected copy at once, and then moves within the VirtualStore. Only where every move
+// is refused is the file written in place: open without sharing, every byte from the start,
+// the end set, flushed and closed, and only then the temporary deleted. A temporary file that
+// another copy of the program made meanwhile is not written: that install fails. Each way ends
+// with the new bytes alone, or the old ones.
 TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOnlyAsTheLastResort) {
     struct Case {
         const char* name;
+        Call refusedCall;
+        const char* refusedFile;
         DWORD refusal;
-        int refusedMoves;
+        int refusals;
         DWORD error;  // the install's; ERROR_SUCCESS where it succeeds
         std::vector<std::string> expectedEnd;
+        std::vector<std::string> expectedStart = {};
     };
     const std::string close = "CloseHandle Cameras.ini";
+    const std::string read = Open("Cameras.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  OPEN_EXISTING);
     const Case cases[] = {
-        {"held for a moment", ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS, {kMove, "Sleep 10", kMove, "Sleep 20", kMove}},
-        {"held for good", ERROR_SHARING_VIOLATION, kForGood, ERROR_SHARING_VIOLATION,
+        {"held for a moment", Call::Move, "Cameras.ini", ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS,
+         {kMove, "Sleep 10", kMove, "Sleep 20", kMove}},
+        {"held for good", Call::Move, "Cameras.ini", ERROR_SHARING_VIOLATION, kForGood, ERROR_SHARING_VIOLATION,
          {kMove, "Sleep 640", kMove, "DeleteFile Cameras.ini.tmp"}},
-        {"redirected", ERROR_ACCESS_DENIED, 1, ERROR_SUCCESS, {"FlushFileBuffers Cameras.ini.tmp",
-         "CloseHandle Cameras.ini.tmp", kMove, kRedirectedCopy, close, kMove}},
-        {"redirected, then held a moment", ERROR_ACCESS_DENIED, 2, ERROR_SUCCESS,
+        {"held, sharing nothing, while it is read, then released", Call::Open, "Cameras.ini",
+         ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS, {kMove},
+         {read, "Sleep 10", read, "Sleep 20", read, "ReadFile Cameras.ini"}},
+        {"redirected", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 1, ERROR_SUCCESS,
+         {"FlushFileBuffers Cameras.ini.tmp", "CloseHandle Cameras.ini.tmp", kMove, kRedirectedCopy, close, kMove}},
+        {"redirected, then held a moment", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 2, ERROR_SUCCESS,
          {kMove, kRedirectedCopy, close, kMove, "Sleep 10", kMove}},
-        {"every move refused", ERROR_ACCESS_DENIED, kForGood, ERROR_SUCCESS,
+        {"every move refused", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, kForGood, ERROR_SUCCESS,
          {kMove, kRedirectedCopy, "ReadFile Cameras.ini",
           "WriteFile Cameras.ini " + std::to_string(ThePresetTable()[2].fileText.size()), "WriteFile Cameras.ini 4",
           "SetEndOfFile Cameras.ini", "FlushFileBuffers Cameras.ini", close, "DeleteFile Cameras.ini.tmp"}},
+        {"the temporary file made by another copy meanwhile", Call::Open, "Cameras.ini.tmp", ERROR_FILE_EXISTS, 1,
+         ERROR_FILE_EXISTS, {Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_NEW)}},
     };
-    const std::string old(5000, 'x');
+    const std::string old = InstalledBytes(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes("Cars/Cameras.ini", old);
         test_support::ResetRecordedCalls();
-        Refuse(Call::Move, "Cameras.ini", c.refusal, c.refusedMoves);
+        Refuse(c.refusedCall, c.refusedFile, c.refusal, c.refusals);
 
-        const ReplaceResult result = install(2);
+        const InstallResult result =
+            InstallPreset(test_support::kRecordedCalls, ThePresetTable()[2], PathText(root().native()));
 
         EXPECT_EQ(result.osError, c.error);
         EXPECT_EQ(LastCalls(c.expectedEnd.size()), c.expectedEnd);
+        EXPECT_EQ(FirstCalls(c.expectedStart.size()), c.expectedStart);
         EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", c.error == ERROR_SUCCESS ? InstalledBytes(2) : old));
         EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
         EXPECT_LE(Paused(), 2000u) << "the pauses outlast the budget";

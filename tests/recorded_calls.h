@@ -1,6 +1,7 @@
 // The system's file calls on Windows, seen and steered on the way to the real file system:
 // each call is logged, and a test can make the next calls of a kind on a file fail with an
-// error of its choice. Files are named by their last name: the folders are the test's.
+// error of its choice. Files are named by their last name: the folders are the test's. A
+// path given in its long form is named "\\?\...\Cameras.ini", say.
 #pragma once
 
 #include "file_replace.h"

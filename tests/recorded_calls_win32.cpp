@@ -16,12 +16,14 @@ struct Refusal {
 std::map<std::pair<Call, std::string>, Refusal> gRefusals;
 std::map<HANDLE, std::string> gNames;
 
+// The path's last name, after "\\?\...\" where the call was given its long form.
 std::string NameOf(const wchar_t* path) {
+    const std::string longForm = std::wstring_view(path).rfind(L"\\\\?\\", 0) == 0 ? "\\\\?\\...\\" : "";
     std::string name;
     for (; *path != L'\0'; ++path) {
         if (*path == L'\\' || *path == L'/') name.clear(); else name += char(*path);
     }
-    return name;
+    return longForm + name;
 }
 
 std::string Hex(DWORD value) {
