@@ -2,6 +2,8 @@
 #include "dll_loading.h"
 #include "dpi.h"
 #include "form1.h"
+#include "game_folder_search.h"
+#include "one_window_per_game.h"
 
 #include <windows.h>
 
@@ -9,11 +11,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     zvk::LoadDllsFromSystem32Only();
     // A missing Cars folder or a removed disk is the program's to report, not a system pop-up's.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const zvk::GameFolderClaim claim(zvk::LookForGameFolder().found.path);
+    if (claim.heldByAnother()) {
+        claim.BringTheOtherWindowForward();
+        return 0;
+    }
     zvk::EnableBestDpiAwareness();
     zvk::LoadCommonControls();
 
     zvk::Form1 form;
     if (!form.Create(instance, showCommand)) return 1;
+    claim.Publish(form.window());
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -65,6 +65,27 @@ AppSession::AppSession(const GameFolder& folder, const fs::path& program) {
     window_ = FindTopLevel(process_.dwProcessId, nullptr, gStartTimeout);
 }
 
+StartThatEnds StartExpectingItToEnd(const GameFolder& folder, std::chrono::milliseconds timeout) {
+    StartThatEnds run;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + gProgram.wstring() + L"\"";
+    if (!CreateProcessW(gProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.path().c_str(), &startup, &process))
+        return run;
+    const auto ownWindow = [](HWND window) { return WindowText(window) == L"ZVK Camera Mode"; };
+    WaitUntil([&] {
+        run.showedAWindow = run.showedAWindow || FindTopLevelWindow(process.dwProcessId, ownWindow) != nullptr;
+        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+    }, timeout);
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    if (run.exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
+}
+
 AppSession::~AppSession() {
     if (process_.hProcess == nullptr) return;
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {

@@ -332,11 +332,16 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
     }
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), ownFile));
 
-    // Changed by another tool while the window is inactive: no mode is shown once it is active.
+    // Changed by another tool while the window is minimised: a second start for the game
+    // folder ends at once, without a window of its own, and brings this one back, in front;
+    // it shows no mode, once active.
     ShowWindow(app().window(), SW_MINIMIZE);
     std::ofstream(folder.cameraFile(), std::ios::binary | std::ios::trunc) << otherOwnFile;
-    ShowWindow(app().window(), SW_RESTORE);
-    SetForegroundWindow(app().window());
+    const StartThatEnds second = StartExpectingItToEnd(folder);
+    EXPECT_EQ(second.exitCode, 0u) << "the second start did not end";
+    EXPECT_FALSE(second.showedAWindow);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(app().window()) && GetForegroundWindow() == app().window(); }, 3s))
+        << "the first window was not brought forward";
     EXPECT_TRUE(WaitUntil([&] { return CheckedPresets(app()) == "none"; }, 3s)) << CheckedPresets(app());
 
     MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
