@@ -39,11 +39,11 @@ void CameraActions::OnWindowMenuOpening() {
     putBackMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuFiles_);
 }
 
-bool CameraActions::OnWindowMenuCommand(WPARAM command) {
+bool CameraActions::IsWindowMenuCommand(WPARAM command) const { return putBackMenu_.ItemOf(command) >= 0; }
+
+void CameraActions::OnWindowMenuCommand(WPARAM command) {
     const int item = putBackMenu_.ItemOf(command);
-    if (item < 0) return false;
-    PutBack(menuWhere_, menuFiles_.files[item].number);
-    return true;
+    if (item >= 0) PutBack(menuWhere_, menuFiles_.files[item].number);
 }
 
 // The kept file as it is now, in the folder the window menu listed it from.

@@ -25,8 +25,10 @@ public:
     void OnActivate(bool active);
     // The window menu is opening: its put-back items, for the files kept where the game is now.
     void OnWindowMenuOpening();
-    // Puts back the kept file that a window menu command stands for; false for another command.
-    bool OnWindowMenuCommand(WPARAM command);
+    // Whether a window menu command is one of the put-back items.
+    bool IsWindowMenuCommand(WPARAM command) const;
+    // Puts back the kept file that such a command stands for.
+    void OnWindowMenuCommand(WPARAM command);
 
 private:
     void PutBack(const GameFolderLookup& where, unsigned keptFile);

@@ -89,7 +89,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             form->actions_.OnWindowMenuOpening();
             break;
         case WM_SYSCOMMAND:
-            if (form->actions_.OnWindowMenuCommand(wParam)) return 0;
+            if (form->OnSystemCommand(wParam)) return 0;
             break;
         case WM_DESTROY:
             form->OnDestroy();
@@ -111,8 +111,24 @@ bool Form1::OnCreate() {
     return true;
 }
 
+// A click that arrives while another click's work or its box is under way is dropped, not
+// queued: tools that press buttons for the player (an accessibility "invoke", a macro) post
+// clicks faster than a box is answered, and each would give another install and another box.
+template <class Work>
+void Form1::OneClickAtATime(Work work) {
+    if (clickUnderWay_) return;
+    clickUnderWay_ = true;
+    work();
+    clickUnderWay_ = false;
+}
+
 bool Form1::OnCommand(int id, int notification) {
     if (notification != BN_CLICKED) return false;
+    // Enter only presses a button, whose click then comes here.
+    if (id == IDOK) {
+        OnEnter();
+        return true;
+    }
     struct Route {
         int id;
         void (Form1::*click)();
@@ -121,15 +137,21 @@ bool Form1::OnCommand(int id, int notification) {
         {IDC_COMMAND1, &Form1::Command1_Click}, {IDC_COMMAND2, &Form1::Command2_Click},
         {IDC_COMMAND3, &Form1::Command3_Click}, {IDC_COMMAND4, &Form1::Command4_Click},
         {IDC_COMMAND5, &Form1::Command5_Click},
-        {IDOK, &Form1::OnEnter},
     };
     for (const Route& route : kRoutes) {
         if (route.id == id) {
-            (this->*route.click)();
+            OneClickAtATime([&] { (this->*route.click)(); });
             return true;
         }
     }
     return false;
+}
+
+// The window menu's put-back items count as clicks.
+bool Form1::OnSystemCommand(WPARAM command) {
+    if (!actions_.IsWindowMenuCommand(command)) return false;
+    OneClickAtATime([&] { actions_.OnWindowMenuCommand(command); });
+    return true;
 }
 
 void Form1::OnActivate(bool active) {

@@ -31,7 +31,10 @@ private:
     bool OnCreate();
     bool OnCommand(int id, int notification);
     void OnActivate(bool active);
+    bool OnSystemCommand(WPARAM command);
     void OnDestroy();
+    template <class Work>
+    void OneClickAtATime(Work work);
 
     // Buttons.
     void Command1_Click();
@@ -43,6 +46,7 @@ private:
 
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
+    bool clickUnderWay_ = false;
     Form1Look look_;
     Form1Keyboard keyboard_;
     CameraActions actions_;
