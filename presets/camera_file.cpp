@@ -78,7 +78,7 @@ KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder) {
         const PathText backup = BackupIn(gameFolder, number);
         const PathKind kind = KindOf(calls, backup.c_str());
         if (kind == PathKind::Missing && firstFree == 0) firstFree = number;
-        if (kind == PathKind::File && SameBytes(calls, cameraFile.c_str(), backup.c_str())) return {};
+        if (kind == PathKind::File && SameBytes(calls, cameraFile.c_str(), backup.c_str())) return {{}, 0, number};
     }
     if (firstFree == 0) return {ReplaceResult(InstallStep::KeepOwnFile, kNameTaken)};
     const PathText backup = BackupIn(gameFolder, firstFree);

@@ -45,6 +45,7 @@ CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraF
 struct KeepResult {
     ReplaceResult result;
     unsigned madeNow = 0;
+    unsigned madeBefore = 0;
 };
 
 // Keeps the camera file under the first free backup name, unless a backup already holds

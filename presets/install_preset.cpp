@@ -23,7 +23,7 @@ InstallResult Install(const FileCalls& calls, std::initializer_list<std::string_
         if (!kept.result.succeeded()) return kept.result;
     }
     return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), chunks),
-            kept.madeNow};
+            kept.madeNow, kept.madeBefore};
 }
 
 }  // namespace

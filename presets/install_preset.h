@@ -8,13 +8,16 @@
 
 namespace zvk {
 
-// How an install ended, and where the player's own camera file was kept on the way, if it was
-// kept now (see BackupIn; a failure after keeping it keeps the number too).
+// How an install ended, and where the player's own camera file that it replaced is kept: in a
+// backup made now (a failure after keeping it keeps the number too), or in one made before
+// that held its bytes already. Numbers as in BackupIn.
 struct [[nodiscard]] InstallResult : ReplaceResult {
     unsigned keptAs = 0;
+    unsigned keptBeforeAs = 0;
 
     InstallResult() = default;
-    InstallResult(const ReplaceResult& result, unsigned kept = 0) : ReplaceResult(result), keptAs(kept) {}
+    InstallResult(const ReplaceResult& result, unsigned kept = 0, unsigned keptBefore = 0)
+        : ReplaceResult(result), keptAs(kept), keptBeforeAs(keptBefore) {}
     InstallResult(InstallStep failed, OsError error) : ReplaceResult(failed, error) {}
 };
 

@@ -39,6 +39,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::Write, ERROR_DISK_FULL, L"Free some space"},
         {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
         {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, L"Move some of the backups"},
+        {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"path is too long for Windows. Move the game"},
     };
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {

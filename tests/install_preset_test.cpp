@@ -125,7 +125,9 @@ TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak2", "a third file"));
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", "kept before"));
     WriteBytes(kCameraFile, kOldContent);
-    EXPECT_EQ(install(2).keptAs, 0u) << "kept again, though .bak3 holds it";
+    const InstallResult again = install(2);
+    EXPECT_EQ(again.keptAs, 0u) << "kept again, though .bak3 holds it";
+    EXPECT_EQ(again.keptBeforeAs, 3u);
     // Putting a kept file back over another file of the player's own keeps that one first.
     WriteBytes(kCameraFile, "a fourth file");
     EXPECT_EQ(PutBackKeptFile(kSystemFileCalls, PathText(root().native()), 1).keptAs, 4u);

@@ -83,7 +83,18 @@ void AppendAdvice(MessageText& text, const InstallSource& source, const InstallR
         text << L"Remove the read-only mark from " << file.view() << L" (Properties in Explorer), then try again.";
         return;
     }
+    // Another copy's temporary file stood in the way of this one's, or that copy removed it.
+    if ((result.failedStep == InstallStep::CreateTemporary && result.osError == ERROR_FILE_EXISTS) ||
+        (result.failedStep == InstallStep::Replace && result.osError == ERROR_FILE_NOT_FOUND)) {
+        text << L"Another copy of this program may be changing the camera file at the same moment. Wait "
+                L"a moment, then try again.";
+        return;
+    }
     switch (result.osError) {
+        case ERROR_FILENAME_EXCED_RANGE:
+            text << L"The game folder's path is too long for Windows. Move the game to a folder with a "
+                    L"shorter path, then try again.";
+            return;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_DIRECTORY:
@@ -191,6 +202,10 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
         AppendKept(text, L"\r\n\r\n", where, result.keptAs);
         text << L"\r\nTo put it back: the window menu (Alt+Space).";
     }
+    // Said where it is, since the window menu lists only the newest nine.
+    if (source.preset == nullptr && result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile)
+        text << L"\r\n\r\nThe camera file it replaced was kept before, as:\r\n"
+             << KeptFileAsNamed(where, result.keptBeforeAs).view();
     return text;
 }
 
