@@ -59,8 +59,8 @@ CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraF
         case PathKind::Unknown: break;
     }
     FileReader reader(calls, cameraFile);
-    // Room for more than the largest preset file: a longer file is none of them.
-    char bytes[3 * 1024];
+    // One byte more than the longest preset file: a file that fills it is none of them.
+    char bytes[kLongestPresetText + kCameraFileTrailer.size() + 1];
     std::size_t got = 0;
     if (!reader.noErrorYet() || !reader.read(bytes, sizeof bytes, got))
         return {CameraFileContent::Unreadable, 0, reader.error()};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace zvk {
@@ -14,6 +15,10 @@ struct CameraPreset {
     std::string_view fileText;
     std::string_view confirmation;
 };
+
+// The longest fileText of the table, in bytes; the table's own texts are checked against it
+// when it is built.
+inline constexpr std::size_t kLongestPresetText = 2735;
 
 // "ZVK Mode" (the game's own settings), "Car Mode", "Zoom Mode": fixed at build time.
 using PresetTable = std::array<CameraPreset, 3>;
