@@ -14,9 +14,9 @@ PathChar FoldCase(PathChar c) {
 #endif
 }
 
-// Whether `path` is `folder` or lies below it, as Windows compares names (ASCII letters in
-// any case; the edge gives both in their long form).
-bool IsInside(PathView path, PathView folder) {
+}  // namespace
+
+bool IsInsideFolder(PathView path, PathView folder) {
     while (!folder.empty() && FoldCase(folder.back()) == kPathSeparator) folder.remove_suffix(1);
     if (folder.empty() || path.size() < folder.size()) return false;
     for (std::size_t i = 0; i < folder.size(); ++i) {
@@ -24,8 +24,6 @@ bool IsInside(PathView path, PathView folder) {
     }
     return path.size() == folder.size() || FoldCase(path[folder.size()]) == kPathSeparator;
 }
-
-}  // namespace
 
 GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)(const PathText& folder)) {
     const auto signsOf = [&](const PathText& folder) { return folder.empty() ? GameSigns::None : signsIn(folder); };
@@ -39,7 +37,7 @@ GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)
         found.place = GameFolder::ProgramFolder;
         found.path = search.programFolder;
     } else {
-        found.programInTemp = IsInside(search.programFolder.view(), search.tempFolder.view());
+        found.programInTemp = IsInsideFolder(search.programFolder.view(), search.tempFolder.view());
     }
     return found;
 }

@@ -32,6 +32,10 @@ enum class GameSigns : std::uint8_t { None, CarsFolder, CameraFile };
 // camera file in it does not outweigh the game beside the program.
 GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)(const PathText& folder));
 
+// Whether `path` is `folder` or lies below it, as Windows compares names (ASCII letters in
+// any case). Both must be in the same form: full, and long or short alike.
+bool IsInsideFolder(PathView path, PathView folder);
+
 // What `folder` holds of the game, as the file system matches names (on Windows, in any
 // letter case).
 GameSigns GameSignsIn(const PathText& folder);

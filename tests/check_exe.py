@@ -19,9 +19,9 @@ from pathlib import Path
 MAX_SIZE = 160 * 1024
 # The DLLs the program may import. They load before its first line, by Windows' search order,
 # which looks in the program's own folder first for any name that is not a Known DLL; these
-# four are Known DLLs, always taken from System32. Everything else is loaded once the program
-# has limited the search to System32 (window/dll_loading.h).
-IMPORTED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
+# five are Known DLLs on every Windows from XP on, always taken from System32. Everything else
+# is loaded once the program has limited the search to System32 (window/dll_loading.h).
+IMPORTED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "advapi32.dll"}
 FORBIDDEN_WORDS = ("install", "setup", "update", "patch")  # Windows would ask to elevate
 
 

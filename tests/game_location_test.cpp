@@ -3,23 +3,54 @@
 
 #include "game_folder.h"
 
+#ifdef _WIN32
+#include "elevated_game.h"
+#endif
+
 namespace zvk {
 namespace {
 
 using test_support::GameFolderTest;
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// Compatibility settings as Explorer's Compatibility tab writes them, in a key of the test's own.
+struct CompatibilitySettings {
+    explicit CompatibilitySettings(const fs::path& root) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &layers, nullptr);
+        set(root / "elevated" / "bin" / "Game.exe", L"~ RUNASADMIN");
+        set(root / "elevated-too" / "Game.exe", L"~ RUNASADMIN");  // a folder named alike is another
+        set(root / "game" / "Game.exe", L"~ WINXPSP3 HIGHDPIAWARE");
+    }
+    ~CompatibilitySettings() {
+        RegCloseKey(layers);
+        RegDeleteKeyW(HKEY_CURRENT_USER, key.path);
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZvkCameraModeTests");
+    }
+    void set(const fs::path& exe, const std::wstring& settings) const {
+        RegSetValueExW(layers, exe.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(settings.c_str()),
+                       DWORD((settings.size() + 1) * sizeof(wchar_t)));
+    }
+
+    const RegistryKey key = {HKEY_CURRENT_USER, L"Software\\ZvkCameraModeTests\\Layers", 0};
+    HKEY layers = nullptr;
+};
+#endif
+
+// And, on Windows, whether the game found has an exe set to run as administrator.
 TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
     for (const char* folder : {"game/Cars", "other-game/Cars", "temp/Temp1_ZvkCameraMode.zip", "elsewhere",
-                               "cars-is-a-file", "lower-case/cars"})
+                               "cars-is-a-file", "lower-case/cars", "elevated/Cars"})
         fs::create_directories(folder);
     test_support::WriteBytes("cars-is-a-file/Cars", "not a folder");
     test_support::WriteBytes("game/Cars/Cameras.ini", "[master]\r\n");
+    test_support::WriteBytes("elevated/Cars/Cameras.ini", "[master]\r\n");
     struct Case {
         const char* working;
         const char* program;
         GameFolder::Place place;
         bool programInTemp;
+        const char* exeRunAsAdministrator = "";
     };
     const Case cases[] = {
         {"game", "other-game", GameFolder::WorkingFolder, false},
@@ -31,9 +62,13 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
         {"elsewhere", "temp-not", GameFolder::NotFound, false},  // beside the temp folder, not in it
 #ifdef _WIN32
         {"lower-case", "other-game", GameFolder::WorkingFolder, false},  // Windows matches names in any case
+        {"elevated", "game", GameFolder::WorkingFolder, false, "elevated\\bin\\Game.exe"},
 #endif
     };
     const auto absolute = [&](const char* name) { return PathText((root() / name).make_preferred().native()); };
+#ifdef _WIN32
+    const CompatibilitySettings settings(root());
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.working) + ", " + c.program);
         const GameFolderSearch search{absolute(c.working), absolute(c.program), absolute("temp")};
@@ -43,6 +78,10 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
         EXPECT_TRUE(found.path.view() == (c.place == GameFolder::WorkingFolder   ? search.workingFolder.view()
                                           : c.place == GameFolder::ProgramFolder ? search.programFolder.view()
                                                                                  : PathView()));
+#ifdef _WIN32
+        const PathText elevated = *c.exeRunAsAdministrator != '\0' ? absolute(c.exeRunAsAdministrator) : PathText();
+        EXPECT_TRUE(ExeSetToRunAsAdministrator(found.path, &settings.key, 1).view() == elevated.view());
+#endif
     }
 }
 

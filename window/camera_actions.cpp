@@ -2,6 +2,7 @@
 #include "camera_actions.h"
 
 #include "camera_preset.h"
+#include "elevated_game.h"
 #include "layout.h"
 #include "message_boxes.h"
 #include "wait_cursor.h"
@@ -58,7 +59,10 @@ void CameraActions::Confirm(const InstallSource& source, const InstallResult& re
         ShowInstallError(window_, source, result, where);
         return;
     }
-    ShowInfoMessage(window_, ConfirmationText(source, result, where).c_str());
+    // Only once it succeeded: the registry is read for nothing else.
+    const PathText& folder = where.found.path;
+    const PathText elevatedGame = WritesGoToTheVirtualStore(folder) ? ExeSetToRunAsAdministrator(folder) : PathText();
+    ShowInfoMessage(window_, ConfirmationText(source, result, where, elevatedGame).c_str());
 }
 
 // The button of the preset that the camera file in `gameFolder` holds is pressed in; none is

@@ -191,7 +191,7 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
 }
 
 MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where) {
+                             const GameFolderLookup& where, const PathText& elevatedGame) {
     MessageText text;
     if (source.preset != nullptr) {
         text << source.preset->confirmation;
@@ -206,6 +206,10 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
     if (source.preset == nullptr && result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile)
         text << L"\r\n\r\nThe camera file it replaced was kept before, as:\r\n"
              << KeptFileAsNamed(where, result.keptBeforeAs).view();
+    if (!elevatedGame.empty())
+        text << L"\r\n\r\nBut " << elevatedGame.lastName()
+             << L" is set to run as administrator, so the game reads the camera file in Program Files, not this "
+                L"one. Start this program as administrator too, then do this again.";
     return text;
 }
 

@@ -23,9 +23,11 @@ struct InstallSource {
 MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where);
 
-// The confirmation: the preset's own, or which kept file is back; and where the player's own
-// camera file was kept, if it was kept just now, and how to put it back.
+// The confirmation: the preset's own, or which kept file is back; where the player's own
+// camera file was kept, if it was kept just now, and how to put it back; and, where the game
+// is `elevatedGame`, an exe set to run as administrator that reads another file than this
+// program wrote, what to do.
 MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where);
+                             const GameFolderLookup& where, const PathText& elevatedGame = PathText());
 
 }  // namespace zvk

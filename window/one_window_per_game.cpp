@@ -15,7 +15,7 @@ struct ObjectName {
     explicit ObjectName(const PathText& folder) {
         wchar_t folded[PathText::kCapacity];
         const PathView path = folder.view();
-        path.copy(folded, path.size());
+        for (std::size_t i = 0; i < path.size(); ++i) folded[i] = path[i];
         CharUpperBuffW(folded, DWORD(path.size()));
         std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
         for (std::size_t i = 0; i < path.size(); ++i) hash = (hash ^ folded[i]) * 1099511628211ull;

@@ -1,0 +1,94 @@
+// Looking for a game exe set to run as administrator, and for this program's virtualization.
+#include "elevated_game.h"
+
+#include "game_location.h"
+
+namespace zvk {
+namespace {
+
+constexpr wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+constexpr DWORD kWow64View64 = 0x0100;  // KEY_WOW64_64KEY: ignored where Windows has one view only
+constexpr int kTokenVirtualizationEnabled = 24;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
+
+bool SameLetters(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - L'a' + L'A') : c; };
+        if (upper(a[i]) != upper(b[i])) return false;
+    }
+    return true;
+}
+
+// The settings are words between spaces, such as "~ RUNASADMIN WINXPSP3". (No substr(): its
+// range check would bring exceptions into a program built without them.)
+bool AsksForAdministrator(std::wstring_view settings) {
+    while (!settings.empty()) {
+        const std::size_t end = settings.find(L' ');
+        if (SameLetters({settings.data(), end == std::wstring_view::npos ? settings.size() : end}, L"RUNASADMIN"))
+            return true;
+        if (end == std::wstring_view::npos) break;
+        settings.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+bool IsAnExe(PathView path) { return path.size() > 4 && SameLetters({path.data() + path.size() - 4, 4}, L".exe"); }
+
+// The first exe inside `gameFolder` that the values of `layers` set to run as administrator.
+PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
+    wchar_t name[PathText::kCapacity];
+    wchar_t settings[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = DWORD(PathText::kCapacity), settingsSize = sizeof settings - sizeof *settings, type = 0;
+        const LONG status = RegEnumValueW(layers, index, name, &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(settings), &settingsSize);
+        if (status == ERROR_NO_MORE_ITEMS) return {};
+        // Longer names and settings than these belong to no exe this program could tell.
+        if (status != ERROR_SUCCESS || type != REG_SZ) continue;
+        settings[settingsSize / sizeof *settings] = L'\0';
+        const PathView exe(name, nameLength);
+        if (IsInsideFolder(exe, gameFolder.view()) && IsAnExe(exe) && AsksForAdministrator(settings))
+            return PathText(exe);
+    }
+}
+
+}  // namespace
+
+const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys] = {
+    {HKEY_CURRENT_USER, kLayers, 0},
+    {HKEY_LOCAL_MACHINE, kLayers, kWow64View64},
+    {HKEY_LOCAL_MACHINE, kLayers, 0},
+};
+
+PathText ExeSetToRunAsAdministrator(const PathText& gameFolder, const RegistryKey* keys, std::size_t count) {
+    if (gameFolder.empty()) return {};
+    for (const RegistryKey* key = keys; key != keys + count; ++key) {
+        HKEY layers = nullptr;
+        if (RegOpenKeyExW(key->root, key->path, 0, KEY_QUERY_VALUE | key->view, &layers) != ERROR_SUCCESS) continue;
+        const PathText exe = ExeAskingForAdministrator(layers, gameFolder);
+        RegCloseKey(layers);
+        if (!exe.empty()) return exe;
+    }
+    return {};
+}
+
+bool WritesGoToTheVirtualStore(const PathText& gameFolder) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    DWORD virtualized = 0, size = 0;
+    // Windows XP has no virtualization, and refuses to be asked.
+    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenVirtualizationEnabled), &virtualized,
+                                           sizeof virtualized, &size);
+    CloseHandle(token);
+    if (!asked || virtualized == 0) return false;
+    // The folders whose files the system virtualizes.
+    for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot"}) {
+        wchar_t folder[PathText::kCapacity];
+        const DWORD length = GetEnvironmentVariableW(variable, folder, DWORD(PathText::kCapacity));
+        if (length > 0 && length < PathText::kCapacity && IsInsideFolder(gameFolder.view(), PathView(folder, length)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace zvk
