@@ -80,7 +80,7 @@ KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder) {
         if (kind == PathKind::Missing && firstFree == 0) firstFree = number;
         if (kind == PathKind::File && SameBytes(calls, cameraFile.c_str(), backup.c_str())) return {{}, 0, number};
     }
-    if (firstFree == 0) return {ReplaceResult(InstallStep::KeepOwnFile, kNameTaken)};
+    if (firstFree == 0) return {ReplaceResult(InstallStep::KeepOwnFile, kNameTaken, StepFile::CameraFile)};
     const PathText backup = BackupIn(gameFolder, firstFree);
     const ReplaceResult kept =
         KeepCopy(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), backup.c_str());

@@ -15,51 +15,76 @@ bool Contains(std::wstring_view text, std::wstring_view part) {
 }
 
 // The game found in the program's folder, the player having started it from elsewhere.
-GameFolderLookup GameBesideTheProgram() {
+GameFolderLookup GameBesideTheProgram(const wchar_t* folder = L"D:\\Games\\ZVK DM2") {
     GameFolderLookup where;
     where.found.place = GameFolder::ProgramFolder;
-    where.found.path = PathText(L"D:\\Games\\ZVK DM2");
+    where.found.path = PathText(folder);
     return where;
 }
 
+// Each box reads in the same order: the problem in the player's words on the first line, the
+// fix on the second, what was not done and what became of the game folder, then the details:
+// the file that failed by its full path, broken only between folders, and the system's words.
 TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     struct Case {
         InstallStep step;
         DWORD osError;
-        const wchar_t* advicePart;
+        const wchar_t* problem;  // the first line
+        const wchar_t* fixPart;  // of the second
+        const wchar_t* gameFolder = L"D:\\Games\\ZVK DM2";
+        const wchar_t* failedFile = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini";
     };
+    const wchar_t* const inUse = L"The camera file Cars\\Cameras.ini is in use by another program.";
+    const wchar_t* const denied = L"Windows does not let this program change files in the game's Cars folder.";
+    const wchar_t* const games = L"D:\\Games\\ZVK DM2";
+    const wchar_t* const temporary = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini.tmp";
     const Case cases[] = {
-        {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"game folder"},
-        {InstallStep::CheckTarget, ERROR_ACCESS_DENIED, L"read-only mark"},
-        {InstallStep::Replace, ERROR_SHARING_VIOLATION, L"Close the game"},
-        {InstallStep::WriteInPlace, ERROR_SHARING_VIOLATION, L"Close the game"},
+        {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"The game's Cars folder could not be found.",
+         L"Copy this program into the ZVK DM2 game folder", games, temporary},
+        {InstallStep::CheckTarget, ERROR_ACCESS_DENIED, L"The camera file Cars\\Cameras.ini is marked read-only.",
+         L"Remove the read-only mark"},
+        {InstallStep::Replace, ERROR_SHARING_VIOLATION, inUse, L"Close the game"},
+        {InstallStep::WriteInPlace, ERROR_SHARING_VIOLATION, inUse, L"Close the game"},
         // Denied, but not for the read-only mark: the folder's permissions.
-        {InstallStep::Replace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
-        {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, L"permissions of the game folder"},
-        {InstallStep::Write, ERROR_DISK_FULL, L"Free some space"},
-        {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"can be written to"},
-        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, L"Move some of the backups"},
-        {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"path is too long for Windows. Move the game"},
+        {InstallStep::Replace, ERROR_ACCESS_DENIED, denied, L"permissions of the game folder"},
+        {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, denied, L"permissions of the game folder"},
+        {InstallStep::Write, ERROR_DISK_FULL, L"The game's disk is full.", L"Free some space", games, temporary},
+        {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"The camera file Cars\\Cameras.ini could not be written.",
+         L"can be written to"},
+        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS,
+         L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak99 are all taken.",
+         L"Move some of the backups"},
+        {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
+         L"Move the game to a folder with a shorter path", games, temporary},
+        // The temporary file, held by a scanner, in a deep folder.
+        {InstallStep::Close, ERROR_SHARING_VIOLATION, L"The temporary file Cars\\Cameras.ini.tmp is in use by another program.",
+         L"Close the program that holds it open", L"D:\\SteamLibrary\\steamapps\\common\\Zevrakon Duskmarr 2 Complete Edition",
+         L"D:\\SteamLibrary\\steamapps\\common\\\r\nZevrakon Duskmarr 2 Complete Edition\\Cars\\\r\nCameras.ini.tmp"},
     };
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.osError);
-        InstallResult result;
-        result.failedStep = c.step;
-        result.osError = c.osError;
-        const MessageText text = InstallErrorText({&carMode}, result, GameBesideTheProgram());
-        const std::wstring_view shown = text.view();
-        EXPECT_TRUE(Contains(shown, L"Car Mode was not installed")) << ::testing::PrintToString(std::wstring(shown));
-        EXPECT_TRUE(Contains(shown, L"File: D:\\Games\\ZVK DM2\\Cars\\Cameras.ini\r\n"))
-            << ::testing::PrintToString(std::wstring(shown));
+        // Every backup name taken is a failure to keep the camera file.
+        const InstallResult result = c.osError == ERROR_FILE_EXISTS
+                                         ? InstallResult(ReplaceResult(c.step, c.osError, StepFile::CameraFile))
+                                         : InstallResult(c.step, c.osError);
+        const MessageText text = InstallErrorText({&carMode}, result, GameBesideTheProgram(c.gameFolder));
+        const std::wstring shown(text.view());
+        const std::wstring problem = shown.substr(0, shown.find(L"\r\n"));
+        const std::wstring fix = shown.substr(problem.size() + 2, shown.find(L"\r\n", problem.size() + 2) - problem.size() - 2);
+        EXPECT_EQ(problem, c.problem) << ::testing::PrintToString(shown);
+        EXPECT_TRUE(Contains(fix, c.fixPart)) << ::testing::PrintToString(shown);
+        const std::size_t outcome = shown.find(L"\r\n\r\nCar Mode was not installed. Nothing in the game folder was changed.\r\n\r\n");
+        const std::size_t details = shown.find(std::wstring(L"\r\n\r\nDetails:\r\n") + c.failedFile + L"\r\n");
+        const std::size_t code = shown.find(L" (error " + std::to_wstring(c.osError) + L", while ");
+        EXPECT_TRUE(problem.size() + fix.size() + 2 == outcome && outcome < details && details < code &&
+                    code != std::wstring::npos)
+            << ::testing::PrintToString(shown);
         // The system's words for it (they differ between Windows versions and Wine).
-        EXPECT_FALSE(Contains(shown, L"Reason: Windows error")) << ::testing::PrintToString(std::wstring(shown));
-        EXPECT_TRUE(Contains(shown, c.advicePart)) << ::testing::PrintToString(std::wstring(shown));
-        EXPECT_TRUE(Contains(shown, L"(error " + std::to_wstring(c.osError))) << ::testing::PrintToString(std::wstring(shown));
+        EXPECT_FALSE(Contains(shown, L"Windows error")) << ::testing::PrintToString(shown);
         EXPECT_FALSE(Contains(shown, L"Done!"));
         // Elevated, the program would write past the VirtualStore the game reads.
-        EXPECT_FALSE(Contains(shown, L"administrator")) << ::testing::PrintToString(std::wstring(shown));
-        EXPECT_TRUE(Contains(shown, L"Nothing in the game folder was changed."));
+        EXPECT_FALSE(Contains(shown, L"administrator")) << ::testing::PrintToString(shown);
         EXPECT_FALSE(Contains(shown, L"\r\n)")) << "the system's line end left inside the text";
     }
 }
@@ -79,8 +104,8 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     for (const MessageText* text : {&damaged, &keptAndLeft})
         EXPECT_FALSE(Contains(text->view(), L"Nothing in the game folder was changed."));
     EXPECT_TRUE(Contains(damaged.view(), L"could not be put back as it was. Once the problem is solved, press ZVK Mode"));
-    EXPECT_TRUE(Contains(keptAndLeft.view(), L"Cameras.ini itself was not changed. The temporary file D:\\Games\\ZVK "
-                                             L"DM2\\Cars\\Cameras.ini.tmp could not be deleted"));
+    EXPECT_TRUE(Contains(keptAndLeft.view(), L"Cars\\Cameras.ini itself was not changed. The temporary file "
+                                             L"Cars\\Cameras.ini.tmp could not be deleted"));
     EXPECT_TRUE(Contains(keptAndLeft.view(), L"kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak2"));
 }
 
@@ -89,7 +114,8 @@ TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
     result.failedStep = InstallStep::Write;
     result.osError = 0x2FFFFFFF;
     const MessageText text = InstallErrorText({&ThePresetTable()[0]}, result, GameBesideTheProgram());
-    EXPECT_TRUE(Contains(text.view(), L"Reason: Windows error 805306367.")) << ::testing::PrintToString(std::wstring(text.view()));
+    EXPECT_TRUE(Contains(text.view(), L"\r\nWindows error 805306367. (error 805306367, while writing"))
+        << ::testing::PrintToString(std::wstring(text.view()));
 }
 
 TEST(Form1Layout, PresetButtonsCarryThePresetCaptions) {

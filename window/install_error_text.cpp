@@ -5,6 +5,27 @@
 namespace zvk {
 namespace {
 
+// A path line in a message box holds this many characters at most, which every message box
+// shows unbroken at any DPI: the box breaks a longer line at a space, inside a name.
+constexpr std::size_t kPathLineLength = 44;
+
+// `path` on lines of kPathLineLength at most, broken only after a separator, so that no name
+// is cut; a name longer than a line keeps a line of its own.
+void AppendPathInLines(MessageText& text, PathView path) {
+    std::size_t onLine = 0;
+    while (!path.empty()) {
+        const std::size_t separator = path.find(kPathSeparator);
+        const std::size_t name = separator == PathView::npos ? path.size() : separator + 1;
+        if (onLine > 0 && onLine + name > kPathLineLength) {
+            text << L"\r\n";
+            onLine = 0;
+        }
+        text << PathView(path.data(), name);
+        onLine += name;
+        path.remove_prefix(name);
+    }
+}
+
 // What the program was doing when the step failed.
 void AppendStep(MessageText& text, InstallStep step) {
     switch (step) {
@@ -45,119 +66,170 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
     text << std::wstring_view(reason, length);
 }
 
+// The file that failed, under `gameFolder`: the camera file, the kept file or the temporary one.
+PathText FailedFileIn(const PathText& gameFolder, const InstallSource& source, const InstallResult& result) {
+    switch (result.failedFile) {
+        case StepFile::KeptFile: return BackupIn(gameFolder, source.keptFile);
+        case StepFile::TemporaryFile: return CameraFileIn(gameFolder, ".tmp");
+        case StepFile::CameraFile: break;
+    }
+    return CameraFileIn(gameFolder);
+}
+
+// "The camera file Cars\Cameras.ini": the failed file as the player knows it in the game folder.
+void AppendFailedFile(MessageText& text, const InstallSource& source, const InstallResult& result) {
+    static const wchar_t* const kWhat[] = {L"The camera file ", L"Your kept file ", L"The temporary file "};
+    text << kWhat[static_cast<int>(result.failedFile)] << FailedFileIn(PathText(), source, result).view();
+}
+
+bool IsARead(const InstallResult& result) {
+    switch (result.failedStep) {
+        case InstallStep::ReadKeptFile:
+        case InstallStep::ReadCameraFile:
+        case InstallStep::ReadOldFile: return true;
+        case InstallStep::KeepOwnFile: return result.failedFile == StepFile::CameraFile;
+        default: return false;
+    }
+}
+
 constexpr wchar_t kStartFromGameFolder[] =
     L", the one that holds the Cars folder, and start it from there.";
 
-// The file that failed, by its own name: the camera file, the kept file or the temporary one.
-PathText NameOfFailedFile(const InstallSource& source, const InstallResult& result) {
-    switch (result.failedFile) {
-        case StepFile::KeptFile: return PathText(BackupIn(PathText(), source.keptFile).lastName());
-        case StepFile::TemporaryFile: return PathText(CameraFileIn(PathText(), ".tmp").lastName());
-        case StepFile::CameraFile: break;
+// What went wrong and what to do, where the step that failed tells it; false elsewhere.
+bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result,
+                              const GameFolderLookup& where) {
+    const InstallStep step = result.failedStep;
+    const OsError error = result.osError;
+    if (step == InstallStep::FindGameFolder && where.found.programInTemp) {
+        text << L"This program is running from inside the zip, where it cannot find the game.\r\nExtract "
+             << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
+    } else if (step == InstallStep::FindGameFolder) {
+        text << L"The game's Cars folder was not found beside this program.\r\n"
+                L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+    } else if (step == InstallStep::ReadKeptFile && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+        AppendFailedFile(text, source, result);
+        text << L" was moved or deleted since the window menu opened.\r\n"
+                L"Open the window menu again (Alt+Space) to see the files kept now.";
+    } else if (step == InstallStep::CheckTarget && error == kIsAFolder) {
+        text << L"There is a folder named Cars\\Cameras.ini where the camera file should be.\r\n"
+                L"Move or rename that folder, then try again.";
+    } else if (step == InstallStep::CheckTarget) {
+        text << L"The camera file Cars\\Cameras.ini is marked read-only.\r\n"
+                L"Remove the read-only mark (Properties in Explorer), then try again.";
+    } else if ((step == InstallStep::CreateTemporary && error == ERROR_FILE_EXISTS) ||
+               (step == InstallStep::Replace && error == ERROR_FILE_NOT_FOUND)) {
+        // Another copy's temporary file stood in the way of this one's, or that copy removed it.
+        text << L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
+                L"Wait a moment, then try again.";
+    } else {
+        return false;
     }
-    return PathText(CameraFileIn(PathText()).lastName());
+    return true;
 }
 
-// The player's way out, chosen by the step that failed and the file it failed on. Never "run
-// as administrator": an elevated program is not redirected to the VirtualStore, so under
-// Program Files it would change a file the game does not read.
-void AppendAdvice(MessageText& text, const InstallSource& source, const InstallResult& result,
-                  const GameFolderLookup& where) {
-    const PathText file = NameOfFailedFile(source, result);
-    if (result.failedStep == InstallStep::ReadKeptFile &&
-        (result.osError == ERROR_FILE_NOT_FOUND || result.osError == ERROR_PATH_NOT_FOUND)) {
-        text << L"It was moved or deleted since the window menu opened. Open the window menu again "
-                L"(Alt+Space) to see the files kept now.";
-        return;
-    }
-    if (result.failedStep == InstallStep::FindGameFolder && where.found.programInTemp) {
-        text << L"This program seems to be running from inside the zip. Extract "
-             << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
-        return;
-    }
-    if (result.failedStep == InstallStep::CheckTarget && result.osError == kIsAFolder) {
-        text << file.view() << L" is a folder here, not a file. Move or rename that folder, then try again.";
-        return;
-    }
-    if (result.failedStep == InstallStep::CheckTarget) {
-        text << L"Remove the read-only mark from " << file.view() << L" (Properties in Explorer), then try again.";
-        return;
-    }
-    // Another copy's temporary file stood in the way of this one's, or that copy removed it.
-    if ((result.failedStep == InstallStep::CreateTemporary && result.osError == ERROR_FILE_EXISTS) ||
-        (result.failedStep == InstallStep::Replace && result.osError == ERROR_FILE_NOT_FOUND)) {
-        text << L"Another copy of this program may be changing the camera file at the same moment. Wait "
-                L"a moment, then try again.";
-        return;
-    }
+// What went wrong and what to do, as the error tells it. Never "run as administrator": an
+// elevated program is not redirected to the VirtualStore, so under Program Files it would
+// change a file that a game not run so does not read.
+void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result) {
     switch (result.osError) {
         case ERROR_FILENAME_EXCED_RANGE:
-            text << L"The game folder's path is too long for Windows. Move the game to a folder with a "
-                    L"shorter path, then try again.";
+            text << L"The game folder's path is too long for Windows.\r\n"
+                    L"Move the game to a folder with a shorter path, then try again.";
             return;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_DIRECTORY:
         case ERROR_INVALID_NAME:
-            text << L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+            text << L"The game's Cars folder could not be found.\r\n"
+                    L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
             return;
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
-            text << L"Move some of the backups (Cameras.ini.bak to Cameras.ini.bak"
-                 << static_cast<unsigned long>(kMostBackups) << L") out of the Cars folder, then try again.";
+            text << L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak"
+                 << static_cast<unsigned long>(kMostBackups) << L" are all taken.\r\n"
+                 << L"Move some of the backups out of the Cars folder, then try again.";
             return;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
+            AppendFailedFile(text, source, result);
             // The game holds only its camera file; a scanner or a sync client may hold any.
-            text << (result.failedFile == StepFile::CameraFile ? L"Close the game, or the program" : L"Close the program")
-                 << L" that holds " << file.view() << L" open, then try again.";
+            text << L" is in use by another program.\r\n"
+                 << (result.failedFile == StepFile::CameraFile ? L"Close the game, or the program" : L"Close the program")
+                 << L" that holds it open, then try again.";
             return;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
-            text << L"Windows does not let you change files in this game folder. Check the "
-                    L"permissions of the game folder and its Cars folder (Properties, Security), "
+            text << L"Windows does not let this program change files in the game's Cars folder.\r\n"
+                    L"Check the permissions of the game folder and its Cars folder (Properties, Security), "
                     L"and start this program from the game folder, the same way as the game.";
             return;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            text << L"Free some space on the game's disk, then try again.";
+            text << L"The game's disk is full.\r\nFree some space on it, then try again.";
             return;
         default:
-            text << L"Check that the game folder can be written to, then try again.";
+            AppendFailedFile(text, source, result);
+            text << L" could not be " << (IsARead(result) ? L"read" : L"written")
+                 << L".\r\nCheck that the game folder can be written to, then try again.";
             return;
     }
 }
 
 // A kept file by the name the player knows: relative where the program runs in the game
-// folder, full where it found the game elsewhere.
-PathText KeptFileAsNamed(const GameFolderLookup& where, unsigned number) {
+// folder, full where it found the game elsewhere, on lines that break only between folders.
+void AppendKeptFile(MessageText& text, const GameFolderLookup& where, unsigned number) {
     const bool relative = where.found.place == GameFolder::WorkingFolder;
-    return BackupIn(relative ? PathText() : where.found.path, number);
+    AppendPathInLines(text, BackupIn(relative ? PathText() : where.found.path, number).view());
 }
 
-// Where the player's own file was kept. The name on a line of its own: a message box may
-// break a long line anywhere in a path.
 void AppendKept(MessageText& text, const wchar_t* before, const GameFolderLookup& where, unsigned number) {
-    text << before << L"Your own camera file was kept as:\r\n" << KeptFileAsNamed(where, number).view();
+    text << before << L"Your own camera file was kept as:\r\n";
+    AppendKeptFile(text, where, number);
 }
 
-// What became of the game folder. Each sentence holds for every failure it is said of.
-void AppendOutcome(MessageText& text, const InstallResult& result, const GameFolderLookup& where) {
-    const PathText cameraFile = CameraFileIn(where.found.path);
+// What was not done, and what became of the game folder. Each sentence holds for every
+// failure it is said of.
+void AppendOutcome(MessageText& text, const InstallSource& source, const InstallResult& result,
+                   const GameFolderLookup& where) {
+    if (source.preset != nullptr) {
+        text << source.preset->caption << L" was not installed. ";
+    } else {
+        text << L"Your own camera file was not put back. ";
+    }
     if (result.targetDamaged) {
-        text << cameraFile.view() << L" could not be put back as it was. Once the problem is solved, press "
+        text << L"Cars\\Cameras.ini could not be put back as it was. Once the problem is solved, press "
              << ThePresetTable()[0].caption << L" to give the game its own camera settings again.";
     } else if (result.keptAs != 0 || result.temporaryLeft) {
-        text << cameraFile.view() << L" itself was not changed.";
+        text << L"Cars\\Cameras.ini itself was not changed.";
     } else {
         text << L"Nothing in the game folder was changed.";
     }
-    if (result.temporaryLeft) {
-        text << L" The temporary file " << CameraFileIn(where.found.path, ".tmp").view()
-             << L" could not be deleted: delete it once the problem is solved.";
+    if (result.temporaryLeft)
+        text << L" The temporary file Cars\\Cameras.ini.tmp could not be deleted: delete it once the problem is solved.";
+    if (result.keptAs != 0) AppendKept(text, L"\r\n\r\n", where, result.keptAs);
+}
+
+// The file by its full path (or the folders looked in), the system's words, the error code
+// and the step: what someone helping the player asks for.
+void AppendDetails(MessageText& text, const InstallSource& source, const InstallResult& result,
+                   const GameFolderLookup& where) {
+    text << L"Details:\r\n";
+    if (where.found.place == GameFolder::NotFound) {
+        text << L"Looked in:\r\n";
+        AppendPathInLines(text, where.searched.workingFolder.view());
+        if (where.searched.programFolder.view() != where.searched.workingFolder.view()) {
+            text << L"\r\nand in:\r\n";
+            AppendPathInLines(text, where.searched.programFolder.view());
+        }
+    } else {
+        AppendPathInLines(text, FailedFileIn(where.found.path, source, result).view());
     }
-    if (result.keptAs != 0) AppendKept(text, L" ", where, result.keptAs);
+    text << L"\r\n";
+    AppendSystemReason(text, result.osError);
+    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
+    AppendStep(text, result.failedStep);
+    text << L")";
 }
 
 }  // namespace
@@ -165,28 +237,11 @@ void AppendOutcome(MessageText& text, const InstallResult& result, const GameFol
 MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where) {
     MessageText text;
-    if (source.preset != nullptr) {
-        text << source.preset->caption << L" was not installed.\r\n\r\n";
-    } else {
-        text << L"Your own camera file was not put back.\r\n\r\n";
-    }
-    if (where.found.place == GameFolder::NotFound) {
-        text << L"Looked in: " << where.searched.workingFolder.view();
-        if (where.searched.programFolder.view() != where.searched.workingFolder.view())
-            text << L"\r\nand in: " << where.searched.programFolder.view();
-    } else if (result.failedStep == InstallStep::ReadKeptFile) {
-        text << L"File: " << BackupIn(where.found.path, source.keptFile).view();
-    } else {
-        text << L"File: " << CameraFileIn(where.found.path).view();
-    }
-    text << L"\r\nReason: ";
-    AppendSystemReason(text, result.osError);
-    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
-    AppendStep(text, result.failedStep);
-    text << L")\r\n\r\n";
-    AppendAdvice(text, source, result, where);
+    if (!AppendStepsProblemAndFix(text, source, result, where)) AppendErrorsProblemAndFix(text, source, result);
     text << L"\r\n\r\n";
-    AppendOutcome(text, result, where);
+    AppendOutcome(text, source, result, where);
+    text << L"\r\n\r\n";
+    AppendDetails(text, source, result, where);
     return text;
 }
 
@@ -196,16 +251,18 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
     if (source.preset != nullptr) {
         text << source.preset->confirmation;
     } else {
-        text << L"Your own camera file is back, from:\r\n" << KeptFileAsNamed(where, source.keptFile).view();
+        text << L"Your own camera file is back, from:\r\n";
+        AppendKeptFile(text, where, source.keptFile);
     }
     if (result.keptAs != 0) {
         AppendKept(text, L"\r\n\r\n", where, result.keptAs);
         text << L"\r\nTo put it back: the window menu (Alt+Space).";
     }
     // Said where it is, since the window menu lists only the newest nine.
-    if (source.preset == nullptr && result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile)
-        text << L"\r\n\r\nThe camera file it replaced was kept before, as:\r\n"
-             << KeptFileAsNamed(where, result.keptBeforeAs).view();
+    if (source.preset == nullptr && result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile) {
+        text << L"\r\n\r\nThe camera file it replaced was kept before, as:\r\n";
+        AppendKeptFile(text, where, result.keptBeforeAs);
+    }
     if (!elevatedGame.empty())
         text << L"\r\n\r\nBut " << elevatedGame.lastName()
              << L" is set to run as administrator, so the game reads the camera file in Program Files, not this "

@@ -16,10 +16,11 @@ struct InstallSource {
     unsigned keptFile = 0;
 };
 
-// What was not done, and the camera file by its full path (or the kept file, where that could
-// not be read, or the folders looked in, where no game folder was found), the operating
-// system's reason in its own words (or the error number where it has none) and the failed
-// step, the player's way out, and what became of the game folder.
+// In this order: what went wrong, in the player's words, naming the file as it is named in
+// the game folder; on the next line, what to do; what was not done, and what became of the
+// game folder; and the details: the file that failed by its full path (or the folders looked
+// in, where no game folder was found), the system's words for the error (or its number where
+// it has none), the error code and the step. Paths break only between folders.
 MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
                              const GameFolderLookup& where);
 

@@ -398,24 +398,35 @@ TEST_F(Scenario, ExitAndTheCloseControlEndTheProgramWithCodeZero) {
     }
 }
 
-// The camera file in `folder`, as an error box names it.
+// The camera file in `folder`, as an error box's details name it.
 std::wstring FileLine(const GameFolder& folder) {
-    return L"File: " + folder.windowsPath() + L"\\Cars\\Cameras.ini\r\n";
+    return L"Details:\r\n" + folder.windowsPath() + L"\\Cars\\Cameras.ini\r\n";
 }
 
-// Every error box has the same parts: the camera file by its full path (or the folders looked
-// in), the system's reason with its number and the step, advice that fits, and that nothing
-// was changed. It never says to run as administrator.
-void ExpectErrorBox(const MessageBoxSeen& box, const std::wstring& where, const wchar_t* advice) {
+// A box's text with its paths whole again: they break only after a separator.
+std::wstring Unbroken(std::wstring text) {
+    for (std::size_t at; (at = text.find(L"\\\r\n")) != std::wstring::npos;) text.erase(at + 1, 2);
+    return text;
+}
+
+// Every error box has the same parts: the problem on its first line, a fix that fits on the
+// next, that nothing was changed, and the details: the camera file by its full path (or the
+// folders looked in), the system's words with the error code and the step. It never says to
+// run as administrator.
+void ExpectErrorBox(const MessageBoxSeen& box, const std::wstring& problem, const std::wstring& where,
+                    const wchar_t* fix) {
     EXPECT_EQ(box.title, L"ZVK Camera Mode");
-    for (const std::wstring& part : {where, std::wstring(L"Reason: "), std::wstring(L"(error "),
-                                     std::wstring(L", while "), std::wstring(advice),
-                                     std::wstring(L"Nothing in the game folder was changed.")})
-        EXPECT_TRUE(Contains(box.text, part.c_str())) << "no \"" << testing::PrintToString(part)
-                                                      << "\" in " << testing::PrintToString(box.text);
+    EXPECT_EQ(box.text.substr(0, box.text.find(L"\r\n")), problem) << testing::PrintToString(box.text);
+    const std::wstring text = Unbroken(box.text);
+    for (const std::wstring& part : {L"\r\n" + std::wstring(fix), std::wstring(L"Nothing in the game folder was changed."),
+                                     where, std::wstring(L" (error "), std::wstring(L", while ")})
+        EXPECT_TRUE(Contains(text, part.c_str())) << "no \"" << testing::PrintToString(part)
+                                                  << "\" in " << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"administrator")) << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"Done!"));
 }
+
+const wchar_t kReadOnly[] = L"The camera file Cars\\Cameras.ini is marked read-only.";
 
 TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     // Started outside the game folder: nothing is created, and the window goes on answering.
@@ -425,7 +436,9 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND1);
             ASSERT_NE(box.box, nullptr);
-            ExpectErrorBox(box, L"Looked in: " + folder.windowsPath() + L"\r\n", L"game folder");
+            ExpectErrorBox(box, L"The game's Cars folder was not found beside this program.",
+                           L"Details:\r\nLooked in:\r\n" + folder.windowsPath() + L"\r\n",
+                           L"Copy this program into the ZVK DM2 game folder");
             if (attempt == 0) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-error.bmp", box.box);
             ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         }
@@ -438,7 +451,8 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
         startIn(folder);
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND3);
         ASSERT_NE(box.box, nullptr);
-        ExpectErrorBox(box, FileLine(folder), L"Move or rename that folder");
+        ExpectErrorBox(box, L"There is a folder named Cars\\Cameras.ini where the camera file should be.",
+                       FileLine(folder), L"Move or rename that folder");
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini/inner\n");
     }
@@ -452,7 +466,7 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_READONLY);
     MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, FileLine(folder), L"Remove the read-only mark");
+    ExpectErrorBox(box, kReadOnly, FileLine(folder), L"Remove the read-only mark");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -462,7 +476,8 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     box = clickAndWaitForBox(IDC_COMMAND2);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, FileLine(folder), L"Close the game");
+    ExpectErrorBox(box, L"The camera file Cars\\Cameras.ini is in use by another program.", FileLine(folder),
+                   L"Close the game");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     CloseHandle(holder);
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), old));
@@ -493,11 +508,12 @@ TEST_F(Scenario, FindsTheGameBesideItselfWhereverItIsStarted) {
         const MessageBoxSeen box = clickAndWaitForBox(IDC_COMMAND2);
         ASSERT_NE(box.box, nullptr);
         if (programFolder == &game) {
-            EXPECT_EQ(box.text, L"Car Mode. Done!" + KeptAs(game.windowsPath() + L"\\Cars\\Cameras.ini.bak"));
+            EXPECT_EQ(Unbroken(box.text), L"Car Mode. Done!" + KeptAs(game.windowsPath() + L"\\Cars\\Cameras.ini.bak"));
             EXPECT_TRUE(HoldsBytes(game.cameraFile(), InstalledBytes(1)));
         } else {
-            ExpectErrorBox(box, L"Looked in: " + zip.windowsPath() + L"\r\n",
-                           L"inside the zip. Extract ZvkCameraMode.exe into the game's folder");
+            ExpectErrorBox(box, L"This program is running from inside the zip, where it cannot find the game.",
+                           L"Details:\r\nLooked in:\r\n" + zip.windowsPath() + L"\r\n",
+                           L"Extract ZvkCameraMode.exe into the game's folder");
         }
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
         app().click(IDC_COMMAND5);
@@ -621,7 +637,7 @@ TEST_F(Scenario, OneRunThroughEverything) {
     SetFileAttributesW(folder.cameraFile().c_str(), FILE_ATTRIBUTE_READONLY);
     box = clickAndWaitForBox(IDC_COMMAND1);
     ASSERT_NE(box.box, nullptr);
-    ExpectErrorBox(box, FileLine(folder), L"Remove the read-only mark");
+    ExpectErrorBox(box, kReadOnly, FileLine(folder), L"Remove the read-only mark");
     ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(2)));
 
