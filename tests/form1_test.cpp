@@ -1,6 +1,10 @@
 // Form1 in this process: told of DPI changes that Wine never sends, on systems with and
-// without the DPI functions of newer Windows; and switched to a high-contrast theme.
+// without the DPI functions of newer Windows; switched to a high-contrast theme; and its window
+// menu read, which Wine does not let another process read.
 #include "form1.h"
+
+#include "game_folder.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +12,9 @@
 
 namespace zvk {
 namespace {
+
+using test_support::GameFolderTest;
+namespace fs = std::filesystem;
 
 // Windows 10 checks the size of what it fills: it refuses the shorter NONCLIENTMETRICSW of
 // the Windows XP headers. Its message font here is 9 points, to tell it from Wine's.
@@ -182,6 +189,34 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
         SendMessageW(form.window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         EXPECT_EQ(GetPixel(dc, 230, 310), background) << "window background";
     }
+}
+
+// The window menu says which game folder the buttons change, or that none was found, and the
+// version, as it is each time the menu opens.
+TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
+    Form1 form;
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
+    const auto lastItems = [&] {
+        HMENU menu = GetSystemMenu(form.window(), FALSE);
+        SendMessageW(form.window(), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+        std::wstring items;
+        for (int item = GetMenuItemCount(menu) - 2; item < GetMenuItemCount(menu); ++item) {
+            wchar_t text[400] = {};
+            GetMenuStringW(menu, UINT(item), text, 400, MF_BYPOSITION);
+            const bool greyed = (GetMenuState(menu, UINT(item), MF_BYPOSITION) & MF_GRAYED) != 0;
+            items += (greyed ? L"greyed: " : L"") + std::wstring(text) + L"\n";
+        }
+        return items;
+    };
+    const std::string version = ZVK_VERSION_TEXT;
+    const std::wstring versionItem = L"greyed: ZVK Camera Mode " + std::wstring(version.begin(), version.end()) + L"\n";
+    EXPECT_EQ(lastItems(), L"greyed: No game folder found here: copy this program into the game's folder\n" + versionItem);
+
+    const fs::path game = root() / "ZVK DM2 & Mods";
+    fs::create_directories(game / "Cars");
+    fs::current_path(game);
+    EXPECT_EQ(lastItems(), L"greyed: Game folder: " + game.wstring().replace(game.wstring().find(L'&'), 1, L"&&") + L"\n" +
+                               versionItem);
 }
 
 }  // namespace

@@ -37,13 +37,13 @@ void CameraActions::OnActivate(bool active) {
 void CameraActions::OnWindowMenuOpening() {
     menuWhere_ = LookForGameFolder();
     menuFiles_ = ListKeptFiles(kSystemFileCalls, menuWhere_.found.path);
-    putBackMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuFiles_);
+    windowMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuFiles_, menuWhere_);
 }
 
-bool CameraActions::IsWindowMenuCommand(WPARAM command) const { return putBackMenu_.ItemOf(command) >= 0; }
+bool CameraActions::IsWindowMenuCommand(WPARAM command) const { return windowMenu_.ItemOf(command) >= 0; }
 
 void CameraActions::OnWindowMenuCommand(WPARAM command) {
-    const int item = putBackMenu_.ItemOf(command);
+    const int item = windowMenu_.ItemOf(command);
     if (item >= 0) PutBack(menuWhere_, menuFiles_.files[item].number);
 }
 

@@ -7,7 +7,7 @@
 #include "install_error_text.h"
 #include "install_preset.h"
 #include "kept_files.h"
-#include "put_back_menu.h"
+#include "window_menu.h"
 
 #include <cstddef>
 #include <windows.h>
@@ -23,7 +23,7 @@ public:
     void Install(std::size_t presetIndex);
     // The game or another tool may have changed the camera file while the window was inactive.
     void OnActivate(bool active);
-    // The window menu is opening: its put-back items, for the files kept where the game is now.
+    // The window menu is opening: its items, for where the game is now and the files kept there.
     void OnWindowMenuOpening();
     // Whether a window menu command is one of the put-back items.
     bool IsWindowMenuCommand(WPARAM command) const;
@@ -37,7 +37,7 @@ private:
 
     HWND window_ = nullptr;
     bool wasInactive_ = false;
-    PutBackMenu putBackMenu_;
+    WindowMenu windowMenu_;
     // What the window menu's items were built from: the files kept where the game was then.
     GameFolderLookup menuWhere_;
     KeptFileList menuFiles_;
