@@ -2,8 +2,9 @@
 """Builds the release twice, from two copies of the sources in two folders, one after the
 other, and checks what a player relies on: both builds give the same bytes, and the same
 BUILDINFO.txt, which names the commit and the tools; SHA256SUMS matches the zip and the
-exe; the zip holds exactly the exe and ReadMe.txt; the ReadMe is 7-bit ASCII with CR LF
-line ends; and the exe is the one the tests ran.
+exe, with CR LF line ends that sha256sum -c reads; the zip holds exactly the exe and
+ReadMe.txt; the ReadMe is 7-bit ASCII with CR LF line ends; and the exe is the one the tests
+ran.
 
     check_release.py [tested ZvkCameraMode.exe]
 
@@ -14,6 +15,7 @@ import io
 import shutil
 import subprocess
 import sys
+import tempfile
 import zipfile
 from pathlib import Path
 
@@ -24,6 +26,18 @@ def release(sources, out):
     subprocess.run([str(sources / "tools" / "release"), str(out)], check=True,
                    stdout=subprocess.DEVNULL)
     return {path.name: path.read_bytes() for path in sorted(out.iterdir())}
+
+
+def sha256sum_problems(zip_bytes, zip_name, exe, sums):
+    """What sha256sum -c, as a player on Linux runs it, says of SHA256SUMS beside the files."""
+    if shutil.which("sha256sum") is None:
+        return []
+    with tempfile.TemporaryDirectory() as folder:
+        for name, data in ((zip_name, zip_bytes), ("ZvkCameraMode.exe", exe), ("SHA256SUMS", sums)):
+            (Path(folder) / name).write_bytes(data)
+        checked = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=folder,
+                                 capture_output=True, text=True)
+    return [] if checked.returncode == 0 else [f"sha256sum -c does not read SHA256SUMS: {checked.stderr.strip()}"]
 
 
 def problems_with(files, tested_exe):
@@ -48,6 +62,10 @@ def problems_with(files, tested_exe):
         listed[name] = digest
     if listed != expected:
         problems.append(f"SHA256SUMS lists {listed}, the files are {expected}")
+    sums = files["SHA256SUMS"]
+    if sums.count(b"\n") != sums.count(b"\r\n") or not sums.endswith(b"\r\n"):
+        problems.append("SHA256SUMS does not end every line with CR LF")
+    problems += sha256sum_problems(files[zips[0]], zips[0], exe, sums)
     if any(byte > 127 for byte in readme):
         problems.append("ReadMe.txt is not 7-bit ASCII")
     if readme.count(b"\n") != readme.count(b"\r\n") or readme.count(b"\r") != readme.count(b"\r\n") \

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Packs a release: <out>/ZvkCameraMode-<version>.zip, holding the exe and the player's
-ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip and of the exe. The same
+ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip and of the exe (CR LF). The same
 inputs give the same bytes: entries in a fixed order, times from `epoch` (the last commit's),
 fixed permissions.
 
@@ -43,7 +43,9 @@ def main(exe_path, template_path, version, epoch, out_folder):
                                 ("ReadMe.txt", player_readme(Path(template_path), version))], int(epoch))
     sums = [(hashlib.sha256(archive.read_bytes()).hexdigest(), archive.name),
             (hashlib.sha256(exe).hexdigest(), EXE_NAME)]
-    (out / "SHA256SUMS").write_text("".join(f"{digest}  {name}\n" for digest, name in sums))
+    # CR LF, as beside the ReadMe: Notepad before Windows 10 shows LF-only lines as one line,
+    # and sha256sum -c reads either.
+    (out / "SHA256SUMS").write_bytes("".join(f"{digest}  {name}\r\n" for digest, name in sums).encode("ascii"))
     print(f"Release {version} in {out}:")
     for digest, name in sums:
         print(f"  SHA-256 {digest}  {name}")
