@@ -76,7 +76,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         EXPECT_TRUE(Contains(fix, c.fixPart)) << ::testing::PrintToString(shown);
         const std::size_t outcome = shown.find(L"\r\n\r\nCar Mode was not installed. Nothing in the game folder was changed.\r\n\r\n");
         const std::size_t details = shown.find(std::wstring(L"\r\n\r\nDetails:\r\n") + c.failedFile + L"\r\n");
-        const std::size_t code = shown.find(L" (error " + std::to_wstring(c.osError) + L", while ");
+        const std::size_t code = shown.find(L" (error " + std::to_wstring(c.osError) + L")\r\nStep: ");
         EXPECT_TRUE(problem.size() + fix.size() + 2 == outcome && outcome < details && details < code &&
                     code != std::wstring::npos)
             << ::testing::PrintToString(shown);
@@ -114,7 +114,7 @@ TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
     result.failedStep = InstallStep::Write;
     result.osError = 0x2FFFFFFF;
     const MessageText text = InstallErrorText({&ThePresetTable()[0]}, result, GameBesideTheProgram());
-    EXPECT_TRUE(Contains(text.view(), L"\r\nWindows error 805306367. (error 805306367, while writing"))
+    EXPECT_TRUE(Contains(text.view(), L"\r\nWindows error 805306367. (error 805306367)\r\nStep: writing"))
         << ::testing::PrintToString(std::wstring(text.view()));
 }
 

@@ -225,11 +225,11 @@ void AppendDetails(MessageText& text, const InstallSource& source, const Install
     } else {
         AppendPathInLines(text, FailedFileIn(where.found.path, source, result).view());
     }
+    // Short lines: a message box may clip a line that just fits.
     text << L"\r\n";
     AppendSystemReason(text, result.osError);
-    text << L" (error " << static_cast<unsigned long>(result.osError) << L", while ";
+    text << L" (error " << static_cast<unsigned long>(result.osError) << L")\r\nStep: ";
     AppendStep(text, result.failedStep);
-    text << L")";
 }
 
 }  // namespace

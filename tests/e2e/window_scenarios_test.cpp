@@ -419,7 +419,7 @@ void ExpectErrorBox(const MessageBoxSeen& box, const std::wstring& problem, cons
     EXPECT_EQ(box.text.substr(0, box.text.find(L"\r\n")), problem) << testing::PrintToString(box.text);
     const std::wstring text = Unbroken(box.text);
     for (const std::wstring& part : {L"\r\n" + std::wstring(fix), std::wstring(L"Nothing in the game folder was changed."),
-                                     where, std::wstring(L" (error "), std::wstring(L", while ")})
+                                     where, std::wstring(L" (error "), std::wstring(L")\r\nStep: ")})
         EXPECT_TRUE(Contains(text, part.c_str())) << "no \"" << testing::PrintToString(part)
                                                   << "\" in " << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"administrator")) << testing::PrintToString(box.text);
