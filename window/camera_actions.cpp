@@ -35,16 +35,16 @@ void CameraActions::OnActivate(bool active) {
 }
 
 void CameraActions::OnWindowMenuOpening() {
-    menuWhere_ = LookForGameFolder();
-    menuFiles_ = ListKeptFiles(kSystemFileCalls, menuWhere_.found.path);
-    windowMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuFiles_, menuWhere_);
+    menuSource_.where = LookForGameFolder();
+    menuSource_.kept = ListKeptFiles(kSystemFileCalls, menuSource_.where.found.path);
+    windowMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuSource_.kept, menuSource_.where);
 }
 
 bool CameraActions::IsWindowMenuCommand(WPARAM command) const { return windowMenu_.ItemOf(command) >= 0; }
 
 void CameraActions::OnWindowMenuCommand(WPARAM command) {
     const int item = windowMenu_.ItemOf(command);
-    if (item >= 0) PutBack(menuWhere_, menuFiles_.files[item].number);
+    if (item >= 0) PutBack(menuSource_.where, menuSource_.kept.files[item].number);
 }
 
 // The kept file as it is now, in the folder the window menu listed it from.

@@ -35,12 +35,16 @@ private:
     void Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
     void ShowActivePreset(const PathText& gameFolder);
 
+    // What the window menu's items were built from: the files kept where the game was then.
+    struct MenuSource {
+        GameFolderLookup where;
+        KeptFileList kept;
+    };
+
     HWND window_ = nullptr;
     bool wasInactive_ = false;
     WindowMenu windowMenu_;
-    // What the window menu's items were built from: the files kept where the game was then.
-    GameFolderLookup menuWhere_;
-    KeptFileList menuFiles_;
+    MenuSource menuSource_;
 };
 
 }  // namespace zvk

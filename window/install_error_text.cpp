@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+#include <iterator>
+
 namespace zvk {
 namespace {
 
@@ -26,25 +28,23 @@ void AppendPathInLines(MessageText& text, PathView path) {
     }
 }
 
-// What the program was doing when the step failed.
-void AppendStep(MessageText& text, InstallStep step) {
-    switch (step) {
-        case InstallStep::FindGameFolder: text << L"looking for the game's Cars folder"; return;
-        case InstallStep::ReadKeptFile: text << L"reading your kept camera file"; return;
-        case InstallStep::ReadCameraFile: text << L"reading the camera file"; return;
-        case InstallStep::KeepOwnFile: text << L"keeping your own camera file"; return;
-        case InstallStep::CheckTarget: text << L"checking the camera file"; return;
-        case InstallStep::CreateTemporary: text << L"creating the new camera file beside it"; return;
-        case InstallStep::Write: text << L"writing the new camera file"; return;
-        case InstallStep::Flush: text << L"saving the new camera file to disk"; return;
-        case InstallStep::Close: text << L"closing the new camera file"; return;
-        case InstallStep::Replace: text << L"putting the new camera file in place"; return;
-        case InstallStep::ReadOldFile: text << L"reading the camera file before writing over it"; return;
-        case InstallStep::WriteInPlace: text << L"writing over the camera file in place"; return;
-        case InstallStep::None: break;
-    }
-    text << L"installing";
-}
+// What the program was doing when each step failed, in the order of InstallStep.
+constexpr const wchar_t* kStepWords[] = {
+    L"installing",
+    L"looking for the game's Cars folder",
+    L"reading your kept camera file",
+    L"reading the camera file",
+    L"keeping your own camera file",
+    L"checking the camera file",
+    L"creating the new camera file beside it",
+    L"writing the new camera file",
+    L"saving the new camera file to disk",
+    L"closing the new camera file",
+    L"putting the new camera file in place",
+    L"reading the camera file before writing over it",
+    L"writing over the camera file in place",
+};
+static_assert(std::size(kStepWords) == std::size_t(InstallStep::WriteInPlace) + 1, "words for every step");
 
 // The operating system's own words for `osError`, without the trailing line end.
 void AppendSystemReason(MessageText& text, DWORD osError) {
@@ -228,8 +228,8 @@ void AppendDetails(MessageText& text, const InstallSource& source, const Install
     // Short lines: a message box may clip a line that just fits.
     text << L"\r\n";
     AppendSystemReason(text, result.osError);
-    text << L" (error " << static_cast<unsigned long>(result.osError) << L")\r\nStep: ";
-    AppendStep(text, result.failedStep);
+    text << L" (error " << static_cast<unsigned long>(result.osError) << L")\r\nStep: "
+         << kStepWords[std::size_t(result.failedStep)];
 }
 
 }  // namespace
