@@ -106,13 +106,13 @@ DWORD TryWaitingOutHolds(const FileCalls& calls, Attempt attempt) {
     return RetryWhileHeld(calls, attempt(), attempt);
 }
 
-// CreateFileW, waiting out a hold; its error as GetLastError() where it fails.
-HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD disposition) {
+// CreateFileW, waiting out a hold; its error as GetLastError() where it fails. Shared with no
+// one unless `share` says otherwise: a second copy of the program cannot write it meanwhile.
+HANDLE Open(const FileCalls& calls, const wchar_t* path, DWORD access, DWORD disposition, DWORD share = 0,
+            DWORD flags = FILE_ATTRIBUTE_NORMAL) {
     HANDLE file = INVALID_HANDLE_VALUE;
     const DWORD error = TryWaitingOutHolds(calls, [&] {
-        // Shared with no one: a second copy of the program cannot write it at the same time.
-        file = calls.createFile(SystemPath(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+        file = calls.createFile(SystemPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
         return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
     });
     SetLastError(error);
@@ -230,16 +230,12 @@ bool LastWritten(const FileCalls& calls, const wchar_t* path, FileTime& written)
 
 // Shared with everyone, so that reading never stands in another program's way; but a program
 // that shares nothing with it for a moment is waited out, as for every other step.
-FileReader::FileReader(const FileCalls& calls, const wchar_t* path) : calls_(calls), handle_(-1) {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    const DWORD error = TryWaitingOutHolds(calls, [&] {
-        file = calls.createFile(SystemPath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        return file != INVALID_HANDLE_VALUE ? DWORD(ERROR_SUCCESS) : GetLastError();
-    });
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    if (file == INVALID_HANDLE_VALUE) error_ = error != ERROR_SUCCESS ? error : DWORD(ERROR_GEN_FAILURE);
+FileReader::FileReader(const FileCalls& calls, const wchar_t* path)
+    : calls_(calls),
+      handle_(reinterpret_cast<std::intptr_t>(Open(calls, path, GENERIC_READ, OPEN_EXISTING,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN))) {
+    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) error_ = LastOsError();
 }
 
 FileReader::~FileReader() {
@@ -272,11 +268,12 @@ DWORD Delete(const FileCalls& calls, const wchar_t* path) {
 // is still writing: that copy's file stands in the way of creating it, and one of the two
 // fails, rather than one putting the other's bytes in place.
 HANDLE CreateNew(const FileCalls& calls, const wchar_t* path) {
-    if (KindOf(calls, path) == PathKind::Missing) return Open(calls, path, GENERIC_WRITE, CREATE_NEW);
-    const DWORD removed = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
-    if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
-        SetLastError(removed);
-        return INVALID_HANDLE_VALUE;
+    if (KindOf(calls, path) != PathKind::Missing) {
+        const DWORD removed = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
+        if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
+            SetLastError(removed);
+            return INVALID_HANDLE_VALUE;
+        }
     }
     return Open(calls, path, GENERIC_WRITE, CREATE_NEW);
 }

@@ -33,6 +33,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         const wchar_t* fixPart;  // of the second
         const wchar_t* gameFolder = L"D:\\Games\\ZVK DM2";
         const wchar_t* failedFile = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini";
+        StepFile file = FileOfStep(step);  // as the core reports it
     };
     const wchar_t* const inUse = L"The camera file Cars\\Cameras.ini is in use by another program.";
     const wchar_t* const denied = L"Windows does not let this program change files in the game's Cars folder.";
@@ -53,7 +54,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
          L"can be written to"},
         {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS,
          L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak99 are all taken.",
-         L"Move some of the backups"},
+         L"Move some of the backups", games, L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini", StepFile::CameraFile},
         {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games, temporary},
         // The temporary file, held by a scanner, in a deep folder.
@@ -64,11 +65,8 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.osError);
-        // Every backup name taken is a failure to keep the camera file.
-        const InstallResult result = c.osError == ERROR_FILE_EXISTS
-                                         ? InstallResult(ReplaceResult(c.step, c.osError, StepFile::CameraFile))
-                                         : InstallResult(c.step, c.osError);
-        const MessageText text = InstallErrorText({&carMode}, result, GameBesideTheProgram(c.gameFolder));
+        const MessageText text = InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file),
+                                                  GameBesideTheProgram(c.gameFolder));
         const std::wstring shown(text.view());
         const std::wstring problem = shown.substr(0, shown.find(L"\r\n"));
         const std::wstring fix = shown.substr(problem.size() + 2, shown.find(L"\r\n", problem.size() + 2) - problem.size() - 2);
