@@ -2,11 +2,17 @@
 """Draws icon.ico: a grey film clapperboard with a transparent background.
 
 It holds the design at every size Windows asks for:
-- 32 x 32 in 256 colours, pixel for pixel: the design itself, and all Windows XP needs;
+- 32 x 32 in 256 colours, pixel for pixel: the design itself;
 - 16, 20, 24, 40, 48 and 64 pixels in 32-bit colour with alpha, for 100 % to 200 % scaling
   in title bars, Alt+Tab, the taskbar and Explorer;
-- 256 pixels as PNG, for Explorer's largest views.
+- 256 pixels, for Explorer's largest views.
 All are the same shapes: the smooth ones are drawn at their size, with soft edges.
+
+Windows XP reads no PNG in an icon, so every size it asks for is a bitmap: at 96 and 120
+DPI, the two settings it offers, the small icon (16, 20: title bar, taskbar, Explorer's
+lists), the large icon (32, 40: Alt+Tab, the desktop, Explorer's Icons view) and Explorer's
+Tiles and Thumbnails (48 at any DPI before Vista); and 24, its small icon at 144 DPI. The
+sizes only Windows Vista and later ask for, 64 and 256, are PNG, a tenth of the bytes.
 
 Plain Python, no libraries.
 """
@@ -26,8 +32,8 @@ PALETTE = [
     (120, 122, 126),  # 5 hinge
 ]
 OUTLINE = 1
-SMOOTH_SIZES = (16, 20, 24, 40, 48, 64)
-PNG_SIZE = 256
+SMOOTH_SIZES = (16, 20, 24, 40, 48, 64, 256)
+PNG_SIZES = (64, 256)  # asked for only by Windows Vista and later
 
 
 def clapper_arm(x, y):
@@ -127,11 +133,37 @@ def rgba_bmp(rows):
     return header + xor + mask_bytes(rows, lambda p: p[3] == 0)
 
 
+def paeth(left, above, upper_left):
+    guess = left + above - upper_left
+    nearest = min((abs(guess - left), 0), (abs(guess - above), 1), (abs(guess - upper_left), 2))[1]
+    return (left, above, upper_left)[nearest]
+
+
+def filtered_rows(rows):
+    """Each row under each of PNG's five filters (none, sub, up, average, paeth), each with
+    its filter byte in front."""
+    out, above = [], bytes(4 * len(rows[0]))
+    for row in rows:
+        raw = bytes(v for p in row for v in p)
+        left = bytes(4) + raw[:-4]
+        upper_left = bytes(4) + above[:-4]
+        predictions = (bytes(len(raw)), left, above,
+                       bytes((a + b) // 2 for a, b in zip(left, above)),
+                       bytes(paeth(a, b, c) for a, b, c in zip(left, above, upper_left)))
+        out.append([bytes([kind]) + bytes((x - guess) & 255 for x, guess in zip(raw, predicted))
+                    for kind, predicted in enumerate(predictions)])
+        above = raw
+    return out
+
+
 def png(rows):
+    """RGBA, each row under the filter that keeps the compressed image smallest so far."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
     size = len(rows)
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
+    raw = b""
+    for choices in filtered_rows(rows):
+        raw = min((raw + row for row in choices), key=lambda data: len(zlib.compress(data, 9)))
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
@@ -149,9 +181,11 @@ def ico(images):
 
 
 def icon_file():
-    images = [(size, 32, rgba_bmp(smooth_image(size, 8))) for size in SMOOTH_SIZES]
+    def smooth(size):
+        rows = smooth_image(size, 3 if size == 256 else 8)
+        return png(rows) if size in PNG_SIZES else rgba_bmp(rows)
+    images = [(size, 32, smooth(size)) for size in SMOOTH_SIZES]
     images.insert(3, (DESIGN, 8, paletted_bmp(design_image())))  # between 24 and 40
-    images.append((PNG_SIZE, 32, png(smooth_image(PNG_SIZE, 3))))
     return ico(images)
 
 

@@ -93,10 +93,11 @@ RT_GROUP_ICON = 14
 RT_MANIFEST = 24
 APP_ICON = 1  # IDI_APP, the icon Explorer shows: the lowest id
 # Each size Windows asks for, from 100 % to 200 % scaling and Explorer's largest views, and
-# the kind of image it must be: the 32 x 32 design in 256 colours, which Windows XP shows too;
-# the others with alpha; the largest as PNG, which Windows Vista and later read.
+# the kind of image it must be: the 32 x 32 design in 256 colours; the others with alpha,
+# as bitmaps where Windows XP asks for them, which reads no PNG; the sizes only Windows Vista
+# and later ask for as PNG, which they read.
 ICON_IMAGES = {16: "32-bit", 20: "32-bit", 24: "32-bit", 32: "8-bit", 40: "32-bit", 48: "32-bit",
-               64: "32-bit", 256: "PNG"}
+               64: "PNG", 256: "PNG"}
 
 
 def icon_images(resources):
