@@ -16,7 +16,7 @@ import sys
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
-MAX_SIZE = 160 * 1024
+MAX_SIZE = 152 * 1024
 # The DLLs the program may import. They load before its first line, by Windows' search order,
 # which looks in the program's own folder first for any name that is not a Known DLL; these
 # five are Known DLLs on every Windows from XP on, always taken from System32. Everything else
