@@ -24,17 +24,10 @@ bool IsFileOf(const CameraPreset& preset, std::string_view bytes) {
            std::memcmp(bytes.data() + text.size(), kCameraFileTrailer.data(), kCameraFileTrailer.size()) == 0;
 }
 
-// Whether both files hold the same bytes; false where either cannot be read to the end.
-bool SameBytes(const FileCalls& calls, const PathChar* first, const PathChar* second) {
-    FileReader a(calls, first), b(calls, second);
-    if (!a.noErrorYet() || !b.noErrorYet()) return false;
-    char bytesA[4096], bytesB[4096];
-    for (;;) {
-        std::size_t gotA = 0, gotB = 0;
-        if (!a.read(bytesA, sizeof bytesA, gotA) || !b.read(bytesB, sizeof bytesB, gotB)) return false;
-        if (gotA != gotB || std::memcmp(bytesA, bytesB, gotA) != 0) return false;
-        if (gotA < sizeof bytesA) return true;
-    }
+// Whether the file at `path` holds exactly `bytes`; false where it cannot be read.
+bool Holds(const FileCalls& calls, const PathChar* path, std::string_view bytes) {
+    const WholeFile file(calls, path);
+    return file.isRead() && file.bytes() == bytes;
 }
 
 }  // namespace
@@ -51,39 +44,50 @@ PathText BackupIn(const PathText& gameFolder, unsigned number) {
     return path;
 }
 
+int PresetWrittenAs(std::string_view bytes) {
+    const PresetTable& presets = ThePresetTable();
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        if (IsFileOf(presets[i], bytes)) return int(i);
+    }
+    return -1;
+}
+
 CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraFile) {
+    CameraFileContent content;
     switch (KindOf(calls, cameraFile)) {
-        case PathKind::Missing: return {CameraFileContent::Missing};
-        case PathKind::Folder: return {CameraFileContent::NotAFile};
+        case PathKind::Missing: return content;
+        case PathKind::Folder:
+            content.kind = CameraFileContent::NotAFile;
+            return content;
         case PathKind::File:
         case PathKind::Unknown: break;
     }
-    FileReader reader(calls, cameraFile);
-    // One byte more than the longest preset file: a file that fills it is none of them.
-    char bytes[kLongestPresetText + kCameraFileTrailer.size() + 1];
-    std::size_t got = 0;
-    if (!reader.noErrorYet() || !reader.read(bytes, sizeof bytes, got))
-        return {CameraFileContent::Unreadable, 0, reader.error()};
-    const PresetTable& presets = ThePresetTable();
-    for (std::size_t i = 0; i < presets.size(); ++i) {
-        if (IsFileOf(presets[i], std::string_view(bytes, got))) return {CameraFileContent::Preset, i};
+    content.bytes = WholeFile(calls, cameraFile);
+    if (!content.bytes.isRead()) {
+        content.kind = CameraFileContent::Unreadable;
+        content.osError = content.bytes.error();
+        return content;
     }
-    return {CameraFileContent::PlayersOwn};
+    const int preset = PresetWrittenAs(content.bytes.bytes());
+    content.kind = preset >= 0 ? CameraFileContent::Preset : CameraFileContent::PlayersOwn;
+    content.preset = preset >= 0 ? std::size_t(preset) : 0;
+    return content;
 }
 
-KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder) {
-    const PathText cameraFile = CameraFileIn(gameFolder);
+KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder, std::string_view ownBytes) {
     unsigned firstFree = 0;
     for (unsigned number = 1; number <= kMostBackups; ++number) {
         const PathText backup = BackupIn(gameFolder, number);
         const PathKind kind = KindOf(calls, backup.c_str());
         if (kind == PathKind::Missing && firstFree == 0) firstFree = number;
-        if (kind == PathKind::File && SameBytes(calls, cameraFile.c_str(), backup.c_str())) return {{}, 0, number};
+        if (kind == PathKind::File && Holds(calls, backup.c_str(), ownBytes)) return {{}, 0, number};
     }
     if (firstFree == 0) return {ReplaceResult(InstallStep::KeepOwnFile, kNameTaken, StepFile::CameraFile)};
     const PathText backup = BackupIn(gameFolder, firstFree);
-    const ReplaceResult kept =
-        KeepCopy(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), backup.c_str());
+    const ReplaceResult kept = KeepCopy(calls, ownBytes, CameraFileIn(gameFolder, ".tmp").c_str(), backup.c_str());
+    // Another copy that read the same file a moment ago may have kept it under this very name.
+    if (!kept.succeeded() && IsNameTaken(kept.osError) && Holds(calls, backup.c_str(), ownBytes))
+        return {{}, 0, firstFree};
     return {kept, kept.succeeded() ? firstFree : 0};
 }
 

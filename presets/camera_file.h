@@ -31,14 +31,22 @@ PathText CameraFileIn(const PathText& gameFolder, std::string_view suffix = {});
 // The name of backup `number` (1 is ".bak") under `gameFolder`.
 PathText BackupIn(const PathText& gameFolder, unsigned number);
 
-// What the camera file holds: nothing yet, one of the presets byte for byte as the program
-// writes them, something else (the player's own), or what could not be read.
+// What the camera file holds, read once: nothing yet, one of the presets byte for byte as the
+// program writes them, something else (the player's own), or what could not be read. The bytes
+// as read go with it: what is kept of the player's file is what was judged to be theirs.
 struct CameraFileContent {
-    enum Kind : std::uint8_t { Missing, Preset, PlayersOwn, NotAFile, Unreadable } kind;
+    enum Kind : std::uint8_t { Missing, Preset, PlayersOwn, NotAFile, Unreadable } kind = Missing;
     std::size_t preset = 0;  // for Preset: its index in ThePresetTable()
     OsError osError = 0;     // for Unreadable
+    WholeFile bytes;         // for Preset and PlayersOwn
+
+    // What to check the camera file against just before it is replaced.
+    AsRead asRead() const { return {kind == Preset || kind == PlayersOwn, bytes.bytes()}; }
 };
 CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraFile);
+
+// The index in ThePresetTable() of the preset whose file `bytes` are exactly, or -1.
+int PresetWrittenAs(std::string_view bytes);
 
 // Where the player's own file is kept: in a backup made just now, in one made earlier, or
 // nowhere, with the reason. Numbers as in BackupIn.
@@ -48,9 +56,11 @@ struct KeepResult {
     unsigned madeBefore = 0;
 };
 
-// Keeps the camera file under the first free backup name, unless a backup already holds
-// exactly its bytes. No backup is ever overwritten; past the last number, nothing is kept and
-// that is a KeepOwnFile failure.
-KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder);
+// Keeps `ownBytes`, the camera file as read, under the first free backup name, unless a backup
+// already holds exactly them. No backup is ever overwritten. Past the last number nothing is
+// kept: a KeepOwnFile failure of the camera file. A name taken meanwhile by another copy of the
+// program is a KeepOwnFile failure of the temporary file, unless it now holds these very bytes:
+// then they are kept, once.
+KeepResult KeepPlayersFile(const FileCalls& calls, const PathText& gameFolder, std::string_view ownBytes);
 
 }  // namespace zvk

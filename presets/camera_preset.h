@@ -16,10 +16,6 @@ struct CameraPreset {
     std::string_view confirmation;
 };
 
-// The longest fileText of the table, in bytes; the table's own texts are checked against it
-// when it is built.
-inline constexpr std::size_t kLongestPresetText = 2735;
-
 // "ZVK Mode" (the game's own settings), "Car Mode", "Zoom Mode": fixed at build time.
 using PresetTable = std::array<CameraPreset, 3>;
 

@@ -1,6 +1,7 @@
 #include "file_replace.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace zvk {
 
@@ -29,8 +30,29 @@ WholeFile::WholeFile(const FileCalls& calls, const PathChar* path) {
 
 WholeFile::~WholeFile() { std::free(bytes_); }
 
+void WholeFile::swap(WholeFile& other) noexcept {
+    std::swap(bytes_, other.bytes_);
+    std::swap(size_, other.size_);
+    std::swap(error_, other.error_);
+}
+
+namespace {
+
+// Whether `target` still holds what it held when it was read: success, or why not.
+ReplaceResult CheckStillAsRead(const FileCalls& calls, const PathChar* target, const AsRead& asRead) {
+    const PathKind kind = KindOf(calls, target);
+    if (!asRead.existed && kind == PathKind::Missing) return {};
+    if (kind == PathKind::Missing || kind == PathKind::Folder) return {InstallStep::Replace, kChangedMeanwhile};
+    const WholeFile now(calls, target);
+    if (!now.isRead()) return {InstallStep::ReadCameraFile, now.error(), StepFile::CameraFile};
+    if (!asRead.existed || now.bytes() != asRead.bytes) return {InstallStep::Replace, kChangedMeanwhile};
+    return {};
+}
+
+}  // namespace
+
 ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target, const PathChar* temporary,
-                                  std::initializer_list<std::string_view> chunks) {
+                                  std::initializer_list<std::string_view> chunks, const AsRead* asRead) {
     const ReplaceResult replaceable = CheckReplaceable(calls, target);
     if (!replaceable.succeeded()) return replaceable;
     TemporaryFile file(calls, temporary);
@@ -40,25 +62,20 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target
     }
     if (!file.flush()) return file.discarding({InstallStep::Flush, LastOsError()});
     if (!file.close()) return file.discarding({InstallStep::Close, LastOsError()});
+    // As late as can be: between the read and this moment another copy of the program, the
+    // game or an editor may have put a file there that nobody has kept.
+    if (asRead != nullptr) {
+        const ReplaceResult unchanged = CheckStillAsRead(calls, target, *asRead);
+        if (!unchanged.succeeded()) return file.discarding(unchanged);
+    }
     return PutInPlace(calls, file, target, chunks);
 }
 
-ReplaceResult KeepCopy(const FileCalls& calls, const PathChar* source, const PathChar* temporary,
+ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary,
                        const PathChar* copy) {
-    // A failure to read is the source's; any other, the temporary file's.
-    const auto unreadable = [](const FileReader& reader) {
-        return ReplaceResult(InstallStep::KeepOwnFile, reader.error(), StepFile::CameraFile);
-    };
-    FileReader reader(calls, source);
-    if (!reader.noErrorYet()) return unreadable(reader);
     TemporaryFile file(calls, temporary);
     if (!file.isOpen()) return {InstallStep::KeepOwnFile, LastOsError()};
-    char buffer[16 * 1024];
-    for (std::size_t got = sizeof buffer; got == sizeof buffer;) {
-        if (!reader.read(buffer, sizeof buffer, got)) return file.discarding(unreadable(reader));
-        if (!file.write(std::string_view(buffer, got))) return file.discarding({InstallStep::KeepOwnFile, LastOsError()});
-    }
-    if (!file.flush() || !file.close() || !file.moveToFreeName(copy))
+    if (!file.write(bytes) || !file.flush() || !file.close() || !file.moveToFreeName(copy))
         return file.discarding({InstallStep::KeepOwnFile, LastOsError()});
     return {};
 }

@@ -19,10 +19,30 @@ namespace zvk {
 #ifdef _WIN32
 inline constexpr OsError kIsAFolder = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED, newer than XP's headers
 inline constexpr OsError kOutOfMemory = ERROR_NOT_ENOUGH_MEMORY;
+inline constexpr OsError kPathTooLong = ERROR_FILENAME_EXCED_RANGE;
 #else
 inline constexpr OsError kIsAFolder = EISDIR;
 inline constexpr OsError kOutOfMemory = ENOMEM;
+inline constexpr OsError kPathTooLong = ENAMETOOLONG;
 #endif
+// The error of a file that changed between the moment it was read and judged and the moment it
+// was to be replaced: another program's doing. The program's own code: the system sets bit 29
+// in none of its own.
+inline constexpr OsError kChangedMeanwhile = 0x20000001;
+
+// Whether `error` says that a name is another file's: the system's answer to creating a new
+// file, or moving one without replacing, onto a name that is taken.
+constexpr bool IsNameTaken(OsError error) {
+#ifdef _WIN32
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+#else
+    return error == EEXIST;
+#endif
+}
+
+// Whether the system's file calls take `path`, in the form the program gives it to them; a
+// longer path is refused before anything changes.
+bool SystemTakes(const PathText& path);
 
 enum class PathKind : std::uint8_t { Missing, File, Folder, Unknown };
 
@@ -62,19 +82,32 @@ private:
 // A whole file's bytes, read into memory that goes with its owner.
 class WholeFile {
 public:
+    WholeFile() = default;  // nothing read, and nothing failed
     WholeFile(const FileCalls& calls, const PathChar* path);
     ~WholeFile();
-    WholeFile(const WholeFile&) = delete;
-    WholeFile& operator=(const WholeFile&) = delete;
+    WholeFile(WholeFile&& other) noexcept { swap(other); }
+    WholeFile& operator=(WholeFile&& other) noexcept {
+        swap(other);
+        return *this;
+    }
 
     bool isRead() const { return error_ == 0; }
     OsError error() const { return error_; }  // why it could not be read
     std::string_view bytes() const { return {bytes_, size_}; }
 
 private:
+    void swap(WholeFile& other) noexcept;
+
     char* bytes_ = nullptr;
     std::size_t size_ = 0;
     OsError error_ = 0;
+};
+
+// What a file held when it was read and judged, to be checked again just before it is
+// replaced: where it changed meanwhile, another program changed it, and it is left alone.
+struct AsRead {
+    bool existed = false;
+    std::string_view bytes;  // where it existed
 };
 
 // A new file, written beside the file it is to become, in place of any file of that name left
@@ -126,17 +159,19 @@ ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const Path
                          std::initializer_list<std::string_view> chunks);
 
 // Writes `chunks`, one after the other, to `temporary` (it must lie in the target's folder),
-// makes them durable and then puts the file in `target`'s place. Either `target` ends up
-// holding exactly the new bytes, or it is left as it was (see ReplaceResult). Folders are
-// never created.
+// makes them durable and then puts the file in `target`'s place, once `target` is found to be
+// still `asRead` where that is given (a Replace failure with kChangedMeanwhile where it is not,
+// a ReadCameraFile failure where it cannot be read). Either `target` ends up holding exactly
+// the new bytes, or it is left as it was (see ReplaceResult). Folders are never created.
 ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target,
                                   const PathChar* temporary,
-                                  std::initializer_list<std::string_view> chunks);
+                                  std::initializer_list<std::string_view> chunks,
+                                  const AsRead* asRead = nullptr);
 
-// Copies `source` through `temporary` to `copy`, a name that must not be taken: the copy is
-// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure: of
-// `source`, the camera file, where it could not be read, and of the temporary file otherwise.
-ReplaceResult KeepCopy(const FileCalls& calls, const PathChar* source, const PathChar* temporary,
+// Writes `bytes` through `temporary` to `copy`, a name that must not be taken: the copy is
+// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure of the
+// temporary file.
+ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary,
                        const PathChar* copy);
 
 }  // namespace zvk

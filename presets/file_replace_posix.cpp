@@ -1,6 +1,7 @@
 #include "file_replace.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -34,6 +35,8 @@ void SyncFolderOf(const FileCalls& calls, const char* path) {
 }  // namespace
 
 OsError LastOsError() { return OsError(errno != 0 ? errno : EIO); }
+
+bool SystemTakes(const PathText& path) { return !path.tooLong() && path.view().size() < PATH_MAX; }
 
 PathKind KindOf(const FileCalls& calls, const char* path) {
     struct stat status {};

@@ -30,6 +30,7 @@ public:
     }
     // Empty where even the long form does not fit, so that the call fails.
     const wchar_t* c_str() const { return inLongForm_ ? long_.c_str() : plain_; }
+    bool tooLong() const { return inLongForm_ && long_.tooLong(); }
 
 private:
     const wchar_t* plain_;
@@ -208,6 +209,8 @@ ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
 }
 
 }  // namespace
+
+bool SystemTakes(const PathText& path) { return !path.tooLong() && !SystemPath(path.c_str()).tooLong(); }
 
 PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
     const DWORD attributes = calls.getFileAttributes(SystemPath(path).c_str());

@@ -38,6 +38,7 @@ GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)
         found.path = search.programFolder;
     } else {
         found.programInTemp = IsInsideFolder(search.programFolder.view(), search.tempFolder.view());
+        found.pathTooLong = search.workingFolder.tooLong() || search.programFolder.tooLong();
     }
     return found;
 }

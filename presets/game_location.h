@@ -9,7 +9,8 @@
 
 namespace zvk {
 
-// The folders the program can tell, absolute and without a trailing separator.
+// The folders the program can tell, absolute and without a trailing separator; one whose path
+// is too long to hold is PathText::tooLong().
 struct GameFolderSearch {
     PathText workingFolder;
     PathText programFolder;  // the folder that holds the running exe
@@ -20,6 +21,7 @@ struct GameFolder {
     enum Place : std::uint8_t { WorkingFolder, ProgramFolder, NotFound } place = NotFound;
     PathText path;                // the game folder; empty when not found
     bool programInTemp = false;   // not found, and the program runs from the temp folder
+    bool pathTooLong = false;     // not found, and a folder looked in has too long a path to hold
 };
 
 // How much of the game a folder shows, least first: nothing, a Cars folder, or a Cars folder

@@ -8,9 +8,12 @@ InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFold
 
 namespace {
 
-// Replaces the camera file in `gameFolder` with `chunks`, keeping the player's own file first.
+// Replaces the camera file in `gameFolder` with `chunks`, keeping the player's own file first,
+// exactly as it was read and judged, and only where it still is so.
 InstallResult Install(const FileCalls& calls, std::initializer_list<std::string_view> chunks,
                       const PathText& gameFolder) {
+    // The longest name the install may use: a folder too deep for it is refused now, not half-way.
+    if (!SystemTakes(BackupIn(gameFolder, kMostBackups))) return {InstallStep::CheckTarget, kPathTooLong};
     const PathText cameraFile = CameraFileIn(gameFolder);
     const CameraFileContent content = ReadCameraFile(calls, cameraFile.c_str());
     if (content.kind == CameraFileContent::Unreadable) return {InstallStep::ReadCameraFile, content.osError};
@@ -19,10 +22,11 @@ InstallResult Install(const FileCalls& calls, std::initializer_list<std::string_
     if (!replaceable.succeeded()) return replaceable;
     KeepResult kept;
     if (content.kind == CameraFileContent::PlayersOwn) {
-        kept = KeepPlayersFile(calls, gameFolder);
+        kept = KeepPlayersFile(calls, gameFolder, content.bytes.bytes());
         if (!kept.result.succeeded()) return kept.result;
     }
-    return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), chunks),
+    const AsRead asRead = content.asRead();
+    return {ReplaceFileContents(calls, cameraFile.c_str(), CameraFileIn(gameFolder, ".tmp").c_str(), chunks, &asRead),
             kept.madeNow, kept.madeBefore};
 }
 

@@ -1,6 +1,8 @@
-// A file path in a fixed buffer: no heap and no exceptions, which would cost the program more
-// than all of its own code.
+// A file path, as long as the system's file calls take one: on the heap, with no exceptions,
+// which would cost the program more than all of its own code.
 #pragma once
+
+#include "growing_text.h"
 
 #include <cstddef>
 #include <string_view>
@@ -18,50 +20,54 @@ using PathView = std::basic_string_view<PathChar>;
 
 class PathText {
 public:
-    // Room for the longest folder Windows starts a program in (MAX_PATH), with the program's
-    // own names below it and the "\\?\UNC" that Windows' file calls take such a path with.
-    static constexpr std::size_t kCapacity = 320;
+    // The longest path Windows' wide file calls take, in the "\\?\" form they take a long one
+    // in: a path the program builds longer than this is too long for the system itself.
+    static constexpr std::size_t kMostChars = 32767;
 
     PathText() = default;
     explicit PathText(PathView text) { append(text); }
 
     PathText& append(PathView text) {
-        for (PathChar c : text) push(c);
+        text_.append(text);
         return *this;
     }
     // The program's own names are 7-bit ASCII, so widening is a plain copy.
     PathText& appendAscii(std::string_view ascii) {
-        for (char c : ascii) push(PathChar(static_cast<unsigned char>(c)));
+        for (char c : ascii) text_.push(PathChar(static_cast<unsigned char>(c)));
         return *this;
     }
     PathText& appendNumber(unsigned number) {
         if (number >= 10) appendNumber(number / 10);
-        push(PathChar('0' + number % 10));
+        text_.push(PathChar('0' + number % 10));
         return *this;
     }
     // `name` below this folder, with one separator between them.
     PathText& join(PathView name) {
-        if (length_ > 0 && !endsWithSeparator()) push(kPathSeparator);
+        if (!text_.view().empty() && !endsWithSeparator()) text_.push(kPathSeparator);
         return append(name);
     }
     // Drops a trailing separator, except the one of a drive's or the file system's root.
     PathText& trimSeparator() {
-        const bool root = length_ == 1 || (length_ == 3 && text_[1] == PathChar(':'));
-        if (length_ > 0 && !root && endsWithSeparator()) text_[--length_] = PathChar(0);
+        const PathView path = text_.view();
+        const bool root = path.size() == 1 || (path.size() == 3 && path[1] == PathChar(':'));
+        if (!path.empty() && !root && endsWithSeparator()) text_.truncate(path.size() - 1);
         return *this;
     }
     // Cuts the last name off: the folder that holds it.
     PathText& removeLastName() {
-        while (length_ > 0 && !endsWithSeparator()) --length_;
-        text_[length_] = PathChar(0);
+        std::size_t length = text_.view().size();
+        while (length > 0 && !IsSeparator(text_.view()[length - 1])) --length;
+        text_.truncate(length);
         return trimSeparator();
     }
 
-    // A path that did not fit is empty here, so that opening it fails rather than opening
+    // A path too long to be held is empty here, so that opening it fails rather than opening
     // a shorter path that means another file.
-    const PathChar* c_str() const { return tooLong_ ? text_ + kCapacity - 1 : text_; }
-    PathView view() const { return tooLong_ ? PathView() : PathView(text_, length_); }
+    const PathChar* c_str() const { return tooLong() ? kNoPath : text_.c_str(); }
+    PathView view() const { return tooLong() ? PathView() : text_.view(); }
     bool empty() const { return view().empty(); }
+    // Longer than kMostChars, or than memory allowed.
+    bool tooLong() const { return text_.overflowed(); }
     // The last name of the path: a file's own name, without its folders.
     PathView lastName() const {
         PathView path = view();
@@ -71,22 +77,13 @@ public:
     }
 
 private:
-    // Windows takes '/' for a separator too.
-    bool endsWithSeparator() const {
-        return text_[length_ - 1] == kPathSeparator || text_[length_ - 1] == PathChar('/');
-    }
-    void push(PathChar c) {
-        if (length_ + 1 < kCapacity) {
-            text_[length_++] = c;
-            text_[length_] = PathChar(0);
-        } else {
-            tooLong_ = true;
-        }
-    }
+    static constexpr PathChar kNoPath[1] = {};
 
-    PathChar text_[kCapacity] = {};
-    std::size_t length_ = 0;
-    bool tooLong_ = false;
+    // Windows takes '/' for a separator too.
+    static bool IsSeparator(PathChar c) { return c == kPathSeparator || c == PathChar('/'); }
+    bool endsWithSeparator() const { return !text_.view().empty() && IsSeparator(text_.view().back()); }
+
+    GrowingText<PathChar, kMostChars> text_;
 };
 
 }  // namespace zvk

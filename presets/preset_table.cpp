@@ -14,10 +14,6 @@ constexpr char kZoomModeText[] = {
 #include "zoom_mode.inc"
 };
 
-static_assert(sizeof kZvkModeText <= kLongestPresetText && sizeof kCarModeText <= kLongestPresetText &&
-                  sizeof kZoomModeText <= kLongestPresetText,
-              "a preset text is longer than kLongestPresetText, which sizes the buffer that recognises it");
-
 constexpr PresetTable kPresetTable = {{
     {"ZVK Mode", {kZvkModeText, sizeof kZvkModeText}, "ZVK Mode. Done!"},
     {"Car Mode", {kCarModeText, sizeof kCarModeText}, "Car Mode. Done!"},

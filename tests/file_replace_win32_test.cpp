@@ -86,7 +86,8 @@ protected:
 // move itself written through: a power cut at any point leaves the old file or the new one.
 // The player's own file goes the same way first, to a backup name that is never replaced.
 // In a game folder so deep that the temporary file's and the backup's paths pass MAX_PATH,
-// as deep library folders and long mod-pack names do, those calls take their long form.
+// as deep library folders and long mod-pack names do, those calls take their long form; and
+// in one that is itself deeper than that, every call.
 TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
     struct Case {
         const char* name;
@@ -96,17 +97,18 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
     const Case cases[] = {
         {"in a short path", 0, ""},
         {"where the camera file's path is 258 characters long", 258, "\\\\?\\...\\"},
+        {"in a game folder of 300 characters", 300 + 17, "\\\\?\\...\\"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::path folder = root();
         if (c.cameraFileLength != 0)
             folder /= std::string(c.cameraFileLength - root().native().size() - 18, 'd');
-        fs::create_directories(folder / "Cars");
-        const fs::path cameraFile = folder / "Cars" / "Cameras.ini";
+        fs::create_directories(test_support::AnyDepth(folder / "Cars"));
         if (c.cameraFileLength != 0) {
-            ASSERT_EQ(cameraFile.native().size(), c.cameraFileLength);
+            ASSERT_EQ((folder / "Cars" / "Cameras.ini").native().size(), c.cameraFileLength);
         }
+        const fs::path cameraFile = test_support::AnyDepth(folder / "Cars" / "Cameras.ini");
         WriteBytes(cameraFile, kOldContent);
         test_support::ResetRecordedCalls();
 
@@ -121,7 +123,8 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
             "MoveFileEx " + temporary + " to " + c.longForm + "Cameras.ini.bak flags " + Hex(MOVEFILE_WRITE_THROUGH),
             create, "WriteFile " + temporary + " " + std::to_string(ThePresetTable()[0].fileText.size()),
             "WriteFile " + temporary + " 4", flush, close,
-            "MoveFileEx " + temporary + " to Cameras.ini flags " + Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+            "MoveFileEx " + temporary + " to " + (c.cameraFileLength >= MAX_PATH ? c.longForm : "") +
+                "Cameras.ini flags " + Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
         };
         std::vector<std::string> writes;  // every call that names the temporary file
         for (const std::string& line : gCallLog) {
@@ -129,7 +132,7 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
         }
         EXPECT_EQ(writes, expected);
         EXPECT_TRUE(HoldsBytes(cameraFile, InstalledBytes(0)));
-        EXPECT_TRUE(HoldsBytes(folder / "Cars" / "Cameras.ini.bak", kOldContent));
+        EXPECT_TRUE(HoldsBytes(test_support::AnyDepth(folder / "Cars" / "Cameras.ini.bak"), kOldContent));
     }
 }
 
@@ -148,8 +151,9 @@ DWORD Paused() {
 // the redirected copy at once, and then moves within the VirtualStore. Only where every move
 // is refused is the file written in place: open without sharing, every byte from the start,
 // the end set, flushed and closed, and only then the temporary deleted. A temporary file that
-// another copy of the program made meanwhile is not written: that install fails. Each way ends
-// with the new bytes alone, or the old ones.
+// another copy of the program made meanwhile is not written: that install fails. Nor is a
+// camera file that another copy replaced after it was read: the player's own file, as read, is
+// kept, and the other copy's file stays. Each way ends with the new bytes alone, or the old ones.
 TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOnlyAsTheLastResort) {
     struct Case {
         const char* name;
@@ -160,6 +164,7 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         DWORD error;  // the install's; ERROR_SUCCESS where it succeeds
         std::vector<std::string> expectedEnd;
         std::vector<std::string> expectedStart = {};
+        void (*meanwhile)() = nullptr;  // as the first temporary file is made: over the player's own file
     };
     const std::string close = "CloseHandle Cameras.ini";
     const std::string read = Open("Cameras.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -172,8 +177,10 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         {"held, sharing nothing, while it is read, then released", Call::Open, "Cameras.ini",
          ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS, {kMove},
          {read, "Sleep 10", read, "Sleep 20", read, "ReadFile Cameras.ini"}},
+        // The camera file checked against what was read, as late as can be: then the moves.
         {"redirected", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 1, ERROR_SUCCESS,
-         {"FlushFileBuffers Cameras.ini.tmp", "CloseHandle Cameras.ini.tmp", kMove, kRedirectedCopy, close, kMove}},
+         {"FlushFileBuffers Cameras.ini.tmp", "CloseHandle Cameras.ini.tmp", read, "ReadFile Cameras.ini",
+          "ReadFile Cameras.ini", close, kMove, kRedirectedCopy, close, kMove}},
         {"redirected, then held a moment", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 2, ERROR_SUCCESS,
          {kMove, kRedirectedCopy, close, kMove, "Sleep 10", kMove}},
         {"every move refused", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, kForGood, ERROR_SUCCESS,
@@ -182,13 +189,19 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
           "SetEndOfFile Cameras.ini", "FlushFileBuffers Cameras.ini", close, "DeleteFile Cameras.ini.tmp"}},
         {"the temporary file made by another copy meanwhile", Call::Open, "Cameras.ini.tmp", ERROR_FILE_EXISTS, 1,
          ERROR_FILE_EXISTS, {Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_NEW)}},
+        {"the camera file replaced by another copy between the read and the keep", Call::Open, "Cameras.ini.tmp",
+         ERROR_SUCCESS, 0, kChangedMeanwhile, {close, "DeleteFile Cameras.ini.tmp"}, {},
+         [] { WriteBytes("Cars/Cameras.ini", InstalledBytes(1)); }},
     };
-    const std::string old = InstalledBytes(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        fs::remove_all("Cars");
+        fs::create_directory("Cars");
+        const std::string old = c.meanwhile != nullptr ? kOldContent : InstalledBytes(0);
         WriteBytes("Cars/Cameras.ini", old);
         test_support::ResetRecordedCalls();
-        Refuse(c.refusedCall, c.refusedFile, c.refusal, c.refusals);
+        if (c.refusals > 0) Refuse(c.refusedCall, c.refusedFile, c.refusal, c.refusals);
+        if (c.meanwhile != nullptr) test_support::Meanwhile(c.refusedCall, c.refusedFile, c.meanwhile);
 
         const InstallResult result =
             InstallPreset(test_support::kRecordedCalls, ThePresetTable()[2], PathText(root().native()));
@@ -196,8 +209,16 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         EXPECT_EQ(result.osError, c.error);
         EXPECT_EQ(LastCalls(c.expectedEnd.size()), c.expectedEnd);
         EXPECT_EQ(FirstCalls(c.expectedStart.size()), c.expectedStart);
-        EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", c.error == ERROR_SUCCESS ? InstalledBytes(2) : old));
-        EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+        std::set<std::string> expectedTree = {"Cars", "Cars/Cameras.ini"};
+        if (c.meanwhile != nullptr) {
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(1))) << "the other copy's file was replaced";
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", old)) << "not what was judged the player's own";
+            EXPECT_EQ(result.keptAs, 1u);
+            expectedTree.insert("Cars/Cameras.ini.bak");
+        } else {
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", c.error == ERROR_SUCCESS ? InstalledBytes(2) : old));
+        }
+        EXPECT_EQ(Tree("."), expectedTree);
         EXPECT_LE(Paused(), 2000u) << "the pauses outlast the budget";
     }
 }

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -49,6 +53,47 @@ inline std::set<std::string> Tree(const fs::path& root) {
     return entries;
 }
 
+// `path` as the test's own file calls take it however deep it is: on Windows, in its "\\?\"
+// form, the only one Windows takes past MAX_PATH characters.
+inline fs::path AnyDepth(const fs::path& path) {
+#ifdef _WIN32
+    if (path.native().rfind(L"\\\\?\\", 0) == 0) return path;
+    return L"\\\\?\\" + fs::absolute(path).make_preferred().native();
+#else
+    return path;
+#endif
+}
+
+// Removes `root` and all below it, read-only files and deep paths included.
+inline void RemoveAll(const fs::path& root) {
+#ifdef _WIN32
+    // With the system's calls: the library's stop at MAX_PATH, whatever the form of the path.
+    const std::wstring tree = AnyDepth(root).native();
+    WIN32_FIND_DATAW found{};
+    const HANDLE entries = FindFirstFileW((tree + L"\\*").c_str(), &found);
+    if (entries != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName, entry = tree + L"\\" + name;
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveAll(entry);
+            } else {
+                DeleteFileW(entry.c_str());
+            }
+        } while (FindNextFileW(entries, &found));
+        FindClose(entries);
+    }
+    RemoveDirectoryW(tree.c_str());
+#else
+    std::error_code ignored;
+    for (auto entry = fs::recursive_directory_iterator(root, ignored); entry != fs::recursive_directory_iterator();
+         entry.increment(ignored))
+        fs::permissions(entry->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(root, ignored);
+#endif
+}
+
 // Makes a fresh, empty folder the working folder for the test's duration.
 class GameFolderTest : public ::testing::Test {
 protected:
@@ -59,17 +104,14 @@ protected:
             if (c == '/') c = '_';  // parameterised tests are named "Prefix/Suite.Test/N"
         }
         root_ = fs::temp_directory_path() / name;
-        fs::remove_all(root_);
+        RemoveAll(root_);
         fs::create_directories(root_);
         previous_ = fs::current_path();
         fs::current_path(root_);
     }
     void TearDown() override {
         fs::current_path(previous_);
-        std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(root_, ignored))
-            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-        fs::remove_all(root_, ignored);
+        RemoveAll(root_);
     }
 
     const fs::path& root() const { return root_; }

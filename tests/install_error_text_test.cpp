@@ -128,12 +128,12 @@ TEST(Form1Layout, PresetButtonsCarryThePresetCaptions) {
     }
 }
 
-TEST(MessageText, StaysWithinItsBufferWhenOverfilled) {
+TEST(MessageText, StaysWithinItsLimitWhenOverfilled) {
     MessageText text;
     const std::wstring line(300, L'x');
-    for (int i = 0; i < 10; ++i) text << line;
-    EXPECT_EQ(text.view().size(), 2047u);
-    EXPECT_EQ(text.c_str()[2047], L'\0');
+    for (std::size_t i = 0; i <= MessageText::kMostChars / line.size(); ++i) text << line;
+    EXPECT_EQ(text.view().size(), MessageText::kMostChars);
+    EXPECT_EQ(text.c_str()[MessageText::kMostChars], L'\0');
 }
 
 }  // namespace

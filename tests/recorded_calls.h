@@ -24,6 +24,9 @@ void ResetRecordedCalls();
 void Refuse(Call call, const std::string& fileName, OsError error, int count = 1, std::size_t partBytes = 0);
 // A count that outlasts every pause: a hold that is never released.
 inline constexpr int kForGood = 1000;
+// Just before the next call of `call` on `fileName`, `action` runs: what another program does
+// at that moment.
+void Meanwhile(Call call, const std::string& fileName, void (*action)());
 
 extern const FileCalls kRecordedCalls;
 

@@ -14,6 +14,7 @@ struct Refusal {
     std::size_t partBytes;
 };
 std::map<std::pair<Call, std::string>, Refusal> gRefusals;
+std::map<std::pair<Call, std::string>, void (*)()> gMeanwhile;
 std::map<HANDLE, std::string> gNames;
 
 // The path's last name, after "\\?\...\" where the call was given its long form.
@@ -34,6 +35,12 @@ std::string Hex(DWORD value) {
 
 // Logs the call and, if a refusal is due, uses it up and returns it.
 const Refusal* LoggedAndRefused(const std::string& line, Call call, const std::string& name) {
+    const auto meanwhile = gMeanwhile.find({call, name});
+    if (meanwhile != gMeanwhile.end()) {
+        void (*action)() = meanwhile->second;
+        gMeanwhile.erase(meanwhile);
+        action();
+    }
     gCallLog.push_back(line);
     static Refusal used;
     const auto refusal = gRefusals.find({call, name});
@@ -92,12 +99,15 @@ VOID WINAPI RecordSleep(DWORD milliseconds) { gCallLog.push_back("Sleep " + std:
 void ResetRecordedCalls() {
     gCallLog.clear();
     gRefusals.clear();
+    gMeanwhile.clear();
     gNames.clear();
 }
 
 void Refuse(Call call, const std::string& fileName, OsError error, int count, std::size_t partBytes) {
     gRefusals[{call, fileName}] = {error, count, partBytes};
 }
+
+void Meanwhile(Call call, const std::string& fileName, void (*action)()) { gMeanwhile[{call, fileName}] = action; }
 
 // Looking at a file, or moving within it, changes nothing: those calls go straight through.
 const FileCalls kRecordedCalls = {

@@ -18,9 +18,9 @@ constexpr const wchar_t* kLoadedForUs[] = {L"uxtheme.dll", L"msimg32.dll"};
 }  // namespace
 
 HMODULE LoadSystemDll(const wchar_t* name) {
-    wchar_t system[PathText::kCapacity];
-    const UINT length = GetSystemDirectoryW(system, UINT(PathText::kCapacity));
-    if (length == 0 || length >= PathText::kCapacity) return nullptr;
+    wchar_t system[MAX_PATH + 1];  // the system folder is never deeper
+    const UINT length = GetSystemDirectoryW(system, UINT(MAX_PATH + 1));
+    if (length == 0 || length > MAX_PATH) return nullptr;
     PathText path{PathView(system, length)};
     path.join(name);
     return LoadLibraryW(path.c_str());

@@ -1,7 +1,10 @@
 // Looking for a game exe set to run as administrator, and for this program's virtualization.
 #include "elevated_game.h"
 
+#include "filled_path.h"
 #include "game_location.h"
+
+#include <iterator>
 
 namespace zvk {
 namespace {
@@ -36,10 +39,10 @@ bool IsAnExe(PathView path) { return path.size() > 4 && SameLetters({path.data()
 
 // The first exe inside `gameFolder` that the values of `layers` set to run as administrator.
 PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
-    wchar_t name[PathText::kCapacity];
+    wchar_t name[16384];  // the longest value name the registry has
     wchar_t settings[256];
     for (DWORD index = 0;; ++index) {
-        DWORD nameLength = DWORD(PathText::kCapacity), settingsSize = sizeof settings - sizeof *settings, type = 0;
+        DWORD nameLength = DWORD(std::size(name)), settingsSize = sizeof settings - sizeof *settings, type = 0;
         const LONG status = RegEnumValueW(layers, index, name, &nameLength, nullptr, &type,
                                           reinterpret_cast<BYTE*>(settings), &settingsSize);
         if (status == ERROR_NO_MORE_ITEMS) return {};
@@ -83,10 +86,9 @@ bool WritesGoToTheVirtualStore(const PathText& gameFolder) {
     if (!asked || virtualized == 0) return false;
     // The folders whose files the system virtualizes.
     for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot"}) {
-        wchar_t folder[PathText::kCapacity];
-        const DWORD length = GetEnvironmentVariableW(variable, folder, DWORD(PathText::kCapacity));
-        if (length > 0 && length < PathText::kCapacity && IsInsideFolder(gameFolder.view(), PathView(folder, length)))
-            return true;
+        const PathText folder =
+            FilledBy([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(variable, buffer, size); });
+        if (!folder.empty() && IsInsideFolder(gameFolder.view(), folder.view())) return true;
     }
     return false;
 }

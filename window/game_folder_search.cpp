@@ -1,20 +1,10 @@
 #include "game_folder_search.h"
 
+#include "filled_path.h"
+
 #include <windows.h>
 
 namespace zvk {
-namespace {
-
-// What a system call fills in, or an empty path where it fails or the path does not fit.
-template <class Fill>
-PathText FilledBy(Fill fill) {
-    wchar_t buffer[PathText::kCapacity];
-    const DWORD length = fill(buffer, DWORD(PathText::kCapacity));
-    if (length == 0 || length >= PathText::kCapacity) return {};
-    return PathText(PathView(buffer, length));
-}
-
-}  // namespace
 
 GameFolderLookup LookForGameFolder() {
     GameFolderLookup lookup;

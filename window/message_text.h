@@ -1,6 +1,9 @@
-// A message box's text, built in a fixed buffer: no heap, no exceptions, never overflows
-// (an over-long text is cut short, which no text of this program comes near).
+// A message box's text: grown on the heap without exceptions, room enough for the longest
+// paths Windows takes, and never past that (an over-long text is cut short, which no text of
+// this program comes near).
 #pragma once
+
+#include "growing_text.h"
 
 #include <cstddef>
 #include <string_view>
@@ -30,20 +33,16 @@ public:
         return *this;
     }
 
-    const wchar_t* c_str() const { return text_; }
-    std::wstring_view view() const { return {text_, length_}; }
+    const wchar_t* c_str() const { return text_.c_str(); }
+    std::wstring_view view() const { return text_.view(); }
+
+    // Two of the longest paths, broken into lines, and the words around them.
+    static constexpr std::size_t kMostChars = std::size_t(1) << 17;
 
 private:
-    void append(wchar_t c) {
-        if (length_ + 1 < kCapacity) {
-            text_[length_++] = c;
-            text_[length_] = L'\0';
-        }
-    }
+    void append(wchar_t c) { text_.push(c); }
 
-    static constexpr std::size_t kCapacity = 2048;  // two full paths and the words around them
-    wchar_t text_[kCapacity] = {};
-    std::size_t length_ = 0;
+    GrowingText<wchar_t, kMostChars> text_;
 };
 
 }  // namespace zvk

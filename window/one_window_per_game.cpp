@@ -2,6 +2,7 @@
 #include "one_window_per_game.h"
 
 #include <cstdint>
+#include <iterator>
 
 namespace zvk {
 namespace {
@@ -13,12 +14,15 @@ constexpr int kWaitsForTheWindow = 100;  // of 50 ms each: a window that takes l
 // player's own session.
 struct ObjectName {
     explicit ObjectName(const PathText& folder) {
-        wchar_t folded[PathText::kCapacity];
-        const PathView path = folder.view();
-        for (std::size_t i = 0; i < path.size(); ++i) folded[i] = path[i];
-        CharUpperBuffW(folded, DWORD(path.size()));
         std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-        for (std::size_t i = 0; i < path.size(); ++i) hash = (hash ^ folded[i]) * 1099511628211ull;
+        wchar_t folded[256];
+        for (PathView rest = folder.view(); !rest.empty();) {
+            const std::size_t count = rest.size() < std::size(folded) ? rest.size() : std::size(folded);
+            for (std::size_t i = 0; i < count; ++i) folded[i] = rest[i];
+            CharUpperBuffW(folded, DWORD(count));
+            for (std::size_t i = 0; i < count; ++i) hash = (hash ^ std::uint64_t(folded[i])) * 1099511628211ull;
+            rest.remove_prefix(count);
+        }
         text.appendAscii("Local\\ZvkCameraMode.");
         for (int shift = 60; shift >= 0; shift -= 4) {
             const char digit[] = {"0123456789abcdef"[(hash >> shift) & 0xF], '\0'};
