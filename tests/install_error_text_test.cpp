@@ -34,11 +34,13 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         const wchar_t* gameFolder = L"D:\\Games\\ZVK DM2";
         const wchar_t* failedFile = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini";
         StepFile file = FileOfStep(step);  // as the core reports it
+        bool programPathTooLong = false;   // and so no game folder found
     };
     const wchar_t* const inUse = L"The camera file Cars\\Cameras.ini is in use by another program.";
     const wchar_t* const denied = L"Windows does not let this program change files in the game's Cars folder.";
     const wchar_t* const games = L"D:\\Games\\ZVK DM2";
     const wchar_t* const temporary = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini.tmp";
+    const wchar_t* const anotherCopy = L"Another copy of this program seems to be changing the camera file at the same moment.";
     const Case cases[] = {
         {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"The game's Cars folder could not be found.",
          L"Copy this program into the ZVK DM2 game folder", games, temporary},
@@ -48,7 +50,9 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::WriteInPlace, ERROR_SHARING_VIOLATION, inUse, L"Close the game"},
         // Denied, but not for the read-only mark: the folder's permissions.
         {InstallStep::Replace, ERROR_ACCESS_DENIED, denied, L"permissions of the game folder"},
-        {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, denied, L"permissions of the game folder"},
+        // Controlled folder access refuses so too, whatever the permissions.
+        {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, denied,
+         L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled folder access\"."},
         {InstallStep::Write, ERROR_DISK_FULL, L"The game's disk is full.", L"Free some space", games, temporary},
         {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"The camera file Cars\\Cameras.ini could not be written.",
          L"can be written to"},
@@ -57,6 +61,20 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
          L"Move some of the backups", games, L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini", StepFile::CameraFile},
         {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games, temporary},
+        {InstallStep::FindGameFolder, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
+         L"Move the game to a folder with a shorter path", games,
+         L"Looked in:\r\nC:\\Users\\Player\\Desktop\r\nand in:\r\n(a folder whose path is longer than Windows takes)",
+         StepFile::CameraFile, true},
+        // Names taken by another copy a moment before this one: the temporary file's, a backup's.
+        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
+        {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
+        {InstallStep::Replace, kChangedMeanwhile,
+         L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, at the "
+         L"same moment.",
+         L"Wait a moment"},
+        // Online only, in a OneDrive folder, with OneDrive not running.
+        {InstallStep::ReadCameraFile, 362, L"The camera file Cars\\Cameras.ini is in a OneDrive folder and is not on this PC now.",
+         L"\"Always keep on this device\" for the game folder"},
         // The temporary file, held by a scanner, in a deep folder.
         {InstallStep::Close, ERROR_SHARING_VIOLATION, L"The temporary file Cars\\Cameras.ini.tmp is in use by another program.",
          L"Close the program that holds it open", L"D:\\SteamLibrary\\steamapps\\common\\Zevrakon Duskmarr 2 Complete Edition",
@@ -65,8 +83,14 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     const CameraPreset& carMode = ThePresetTable()[1];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.osError);
-        const MessageText text = InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file),
-                                                  GameBesideTheProgram(c.gameFolder));
+        GameFolderLookup where = GameBesideTheProgram(c.gameFolder);
+        if (c.programPathTooLong) {
+            where = {};
+            where.searched.workingFolder = PathText(L"C:\\Users\\Player\\Desktop");
+            where.searched.programFolder = PathText(std::wstring(PathText::kMostChars + 1, L'x'));
+            where.found = ChooseGameFolder(where.searched, [](const PathText&) { return GameSigns::None; });
+        }
+        const MessageText text = InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file), where);
         const std::wstring shown(text.view());
         const std::wstring problem = shown.substr(0, shown.find(L"\r\n"));
         const std::wstring fix = shown.substr(problem.size() + 2, shown.find(L"\r\n", problem.size() + 2) - problem.size() - 2);

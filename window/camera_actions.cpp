@@ -23,7 +23,7 @@ void CameraActions::Install(std::size_t presetIndex) {
     const GameFolderLookup where = LookForGameFolder();
     const InstallResult result =
         where.found.place == GameFolder::NotFound
-            ? InstallResult(InstallStep::FindGameFolder, ERROR_PATH_NOT_FOUND)
+            ? InstallResult(InstallStep::FindGameFolder, where.found.pathTooLong ? kPathTooLong : ERROR_PATH_NOT_FOUND)
             : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
     Confirm({&preset}, result, where);
 }

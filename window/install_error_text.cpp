@@ -46,6 +46,21 @@ constexpr const wchar_t* kStepWords[] = {
 };
 static_assert(std::size(kStepWords) == std::size_t(InstallStep::WriteInPlace) + 1, "words for every step");
 
+// The errors of a file that a cloud-sync client (OneDrive) keeps online only, and cannot
+// bring to this PC now: ERROR_CLOUD_FILE_SYNC_ROOT_METADATA_CORRUPT (358) and the other
+// ERROR_CLOUD_FILE_... codes, which XP's headers do not have.
+bool IsACloudFileError(OsError error) {
+    struct Range {
+        OsError first, last;
+    };
+    static constexpr Range kCloudFileErrors[] = {{358, 358}, {362, 366}, {374, 375}, {377, 383},
+                                                 {386, 398}, {404, 404}, {426, 426}, {434, 434}, {475, 475}};
+    for (const Range& range : kCloudFileErrors) {
+        if (error >= range.first && error <= range.last) return true;
+    }
+    return false;
+}
+
 // The operating system's own words for `osError`, without the trailing line end.
 void AppendSystemReason(MessageText& text, DWORD osError) {
     wchar_t reason[512];
@@ -57,6 +72,14 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
         --length;
     if (length == 0 && osError == kIsAFolder) {  // a code older systems have no words for
         text << L"There is a folder where the file should be.";
+        return;
+    }
+    if (length == 0 && IsACloudFileError(osError)) {  // codes of Windows 10 and later
+        text << L"The cloud file provider could not provide the file.";
+        return;
+    }
+    if (osError == kChangedMeanwhile) {  // the program's own code
+        text << L"The file changed between the moment it was read and the moment it was to be replaced.";
         return;
     }
     if (length == 0) {
@@ -94,13 +117,21 @@ bool IsARead(const InstallResult& result) {
 
 constexpr wchar_t kStartFromGameFolder[] =
     L", the one that holds the Cars folder, and start it from there.";
+constexpr wchar_t kPathTooLong[] =
+    L"The game folder's path is too long for Windows.\r\nMove the game to a folder with a shorter path, then try again.";
+constexpr wchar_t kAnotherCopy[] =
+    L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
+    L"Wait a moment, then try again.";
+
 
 // What went wrong and what to do, where the step that failed tells it; false elsewhere.
 bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result,
                               const GameFolderLookup& where) {
     const InstallStep step = result.failedStep;
     const OsError error = result.osError;
-    if (step == InstallStep::FindGameFolder && where.found.programInTemp) {
+    if (step == InstallStep::FindGameFolder && where.found.pathTooLong) {
+        text << kPathTooLong;
+    } else if (step == InstallStep::FindGameFolder && where.found.programInTemp) {
         text << L"This program is running from inside the zip, where it cannot find the game.\r\nExtract "
              << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
     } else if (step == InstallStep::FindGameFolder) {
@@ -116,11 +147,22 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
     } else if (step == InstallStep::CheckTarget) {
         text << L"The camera file Cars\\Cameras.ini is marked read-only.\r\n"
                 L"Remove the read-only mark (Properties in Explorer), then try again.";
-    } else if ((step == InstallStep::CreateTemporary && error == ERROR_FILE_EXISTS) ||
-               (step == InstallStep::Replace && error == ERROR_FILE_NOT_FOUND)) {
-        // Another copy's temporary file stood in the way of this one's, or that copy removed it.
-        text << L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
-                L"Wait a moment, then try again.";
+    } else if (step == InstallStep::KeepOwnFile && IsNameTaken(error) && result.failedFile == StepFile::CameraFile) {
+        text << L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak"
+             << static_cast<unsigned long>(kMostBackups) << L" are all taken.\r\n"
+             << L"Move some of the backups out of the Cars folder, then try again.";
+    } else if (IsNameTaken(error) || (step == InstallStep::Replace && error == ERROR_FILE_NOT_FOUND)) {
+        // Another copy took the temporary file's name or a backup's a moment before this one,
+        // or removed this one's temporary file.
+        text << kAnotherCopy;
+    } else if (error == kChangedMeanwhile) {
+        text << L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, "
+                L"at the same moment.\r\nWait a moment, then try again.";
+    } else if (IsACloudFileError(error)) {
+        AppendFailedFile(text, source, result);
+        text << L" is in a OneDrive folder and is not on this PC now.\r\nStart OneDrive and connect to the internet, "
+                L"or choose \"Always keep on this device\" for the game folder (right-click it in Explorer), "
+                L"then try again.";
     } else {
         return false;
     }
@@ -133,8 +175,7 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
 void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result) {
     switch (result.osError) {
         case ERROR_FILENAME_EXCED_RANGE:
-            text << L"The game folder's path is too long for Windows.\r\n"
-                    L"Move the game to a folder with a shorter path, then try again.";
+            text << kPathTooLong;
             return;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -142,12 +183,6 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
         case ERROR_INVALID_NAME:
             text << L"The game's Cars folder could not be found.\r\n"
                     L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
-            return;
-        case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            text << L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak"
-                 << static_cast<unsigned long>(kMostBackups) << L" are all taken.\r\n"
-                 << L"Move some of the backups out of the Cars folder, then try again.";
             return;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
@@ -163,6 +198,12 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
             text << L"Windows does not let this program change files in the game's Cars folder.\r\n"
                     L"Check the permissions of the game folder and its Cars folder (Properties, Security), "
                     L"and start this program from the game folder, the same way as the game.";
+            // Controlled folder access refuses an unknown program's writes in the Desktop, the
+            // Documents and the other folders it guards as access denied, whatever the permissions.
+            if (result.osError == ERROR_ACCESS_DENIED)
+                text << L" If Windows Security just said that it blocked a change, allow this program under "
+                        L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled "
+                        L"folder access\".";
             return;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
@@ -210,17 +251,28 @@ void AppendOutcome(MessageText& text, const InstallSource& source, const Install
     if (result.keptAs != 0) AppendKept(text, L"\r\n\r\n", where, result.keptAs);
 }
 
+// A folder looked in for the game, by its full path where it has one.
+void AppendFolderLookedIn(MessageText& text, const PathText& folder) {
+    if (folder.tooLong()) {
+        text << L"(a folder whose path is longer than Windows takes)";
+        return;
+    }
+    AppendPathInLines(text, folder.view());
+}
+
 // The file by its full path (or the folders looked in), the system's words, the error code
 // and the step: what someone helping the player asks for.
 void AppendDetails(MessageText& text, const InstallSource& source, const InstallResult& result,
                    const GameFolderLookup& where) {
     text << L"Details:\r\n";
     if (where.found.place == GameFolder::NotFound) {
+        const PathText& working = where.searched.workingFolder;
+        const PathText& program = where.searched.programFolder;
         text << L"Looked in:\r\n";
-        AppendPathInLines(text, where.searched.workingFolder.view());
-        if (where.searched.programFolder.view() != where.searched.workingFolder.view()) {
+        AppendFolderLookedIn(text, working);
+        if (program.view() != working.view() || program.tooLong() != working.tooLong()) {
             text << L"\r\nand in:\r\n";
-            AppendPathInLines(text, where.searched.programFolder.view());
+            AppendFolderLookedIn(text, program);
         }
     } else {
         AppendPathInLines(text, FailedFileIn(where.found.path, source, result).view());
