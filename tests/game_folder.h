@@ -29,6 +29,22 @@ inline std::string InstalledBytes(std::size_t index) {
     return std::string(ThePresetTable()[index].fileText) + std::string(kCameraFileTrailer);
 }
 
+#ifdef _WIN32
+// The folder again under Wine's Z: drive, which shows the whole Unix file system: a second
+// drive letter for one folder, as a mapped or subst drive is. Its "\\?\" form elsewhere.
+inline fs::path SpelledAgain(const fs::path& folder) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixFileName == nullptr) return L"\\\\?\\" + folder.native();
+    char* unix = unixFileName(folder.c_str());
+    std::wstring spelled = L"Z:";
+    for (const char* c = unix; *c != '\0'; ++c) spelled += *c == '/' ? L'\\' : wchar_t(static_cast<unsigned char>(*c));
+    HeapFree(GetProcessHeap(), 0, unix);
+    return spelled;
+}
+#endif
+
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include "elevated_game.h"
+#include "one_window_per_game.h"
 #endif
 
 namespace zvk {
@@ -84,6 +85,39 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
 #endif
     }
 }
+
+#ifdef _WIN32
+// One claim per game folder however the player reached it; and another for a copy started as
+// administrator, which writes past the VirtualStore, another file than one that is not.
+TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
+    fs::create_directories("game/Cars");
+    fs::create_directories("other/Cars");
+    const fs::path game = (root() / "game").make_preferred();
+    const PathText claim = GameFolderClaimName(PathText(game.native()), false);
+    std::wstring upperCase = game.native();
+    CharUpperBuffW(upperCase.data(), DWORD(upperCase.size()));
+    struct Case {
+        const char* name;
+        PathText spelling;
+        bool elevated;
+        bool sameClaim;
+    };
+    const Case cases[] = {
+        {"under a second drive letter", PathText(test_support::SpelledAgain(game).native()), false, true},
+        {"in capitals", PathText(upperCase), false, true},
+        {"elevated", PathText(game.native()), true, false},
+        {"another folder", PathText((root() / "other").make_preferred().native()), false, false},
+        {"a folder that is gone: by its path", PathText((root() / "gone").make_preferred().native()), false, false},
+    };
+    ASSERT_FALSE(claim.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PathText other = GameFolderClaimName(c.spelling, c.elevated);
+        EXPECT_FALSE(other.empty());
+        EXPECT_EQ(other.view() == claim.view(), c.sameClaim) << std::string(other.view().begin(), other.view().end());
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace zvk

@@ -9,28 +9,36 @@ namespace {
 
 constexpr int kWaitsForTheWindow = 100;  // of 50 ms each: a window that takes longer is not waited for
 
-// "Local\ZvkCameraMode.<16 hex digits>": one name for the folder however its letters are
-// cased, as Windows matches names, and short whatever its length. The Local\ namespace is the
-// player's own session.
-struct ObjectName {
-    explicit ObjectName(const PathText& folder) {
-        std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-        wchar_t folded[256];
-        for (PathView rest = folder.view(); !rest.empty();) {
-            const std::size_t count = rest.size() < std::size(folded) ? rest.size() : std::size(folded);
-            for (std::size_t i = 0; i < count; ++i) folded[i] = rest[i];
-            CharUpperBuffW(folded, DWORD(count));
-            for (std::size_t i = 0; i < count; ++i) hash = (hash ^ std::uint64_t(folded[i])) * 1099511628211ull;
-            rest.remove_prefix(count);
-        }
-        text.appendAscii("Local\\ZvkCameraMode.");
-        for (int shift = 60; shift >= 0; shift -= 4) {
-            const char digit[] = {"0123456789abcdef"[(hash >> shift) & 0xF], '\0'};
-            text.appendAscii(digit);
-        }
+void AppendHex(PathText& name, std::uint64_t value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) name.appendAscii({&"0123456789abcdef"[(value >> shift) & 0xF], 1});
+}
+
+// The folder as the file system knows it, whatever the path it was reached by: the serial
+// number of its volume and its index there. Asks for no access to the folder, only to look at
+// it. False where the system gives none (some network shares answer 0 for both).
+bool IdentityOf(const PathText& folder, BY_HANDLE_FILE_INFORMATION& identity) {
+    const HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const BOOL known = GetFileInformationByHandle(handle, &identity);
+    CloseHandle(handle);
+    return known && (identity.dwVolumeSerialNumber != 0 || identity.nFileIndexHigh != 0 || identity.nFileIndexLow != 0);
+}
+
+// FNV-1a of the path with its letters folded as Windows matches names: one name for the
+// folder however its letters are cased, and short whatever its length.
+std::uint64_t HashOfPath(const PathText& folder) {
+    std::uint64_t hash = 14695981039346656037ull;
+    wchar_t folded[256];
+    for (PathView rest = folder.view(); !rest.empty();) {
+        const std::size_t count = rest.size() < std::size(folded) ? rest.size() : std::size(folded);
+        for (std::size_t i = 0; i < count; ++i) folded[i] = rest[i];
+        CharUpperBuffW(folded, DWORD(count));
+        for (std::size_t i = 0; i < count; ++i) hash = (hash ^ std::uint64_t(folded[i])) * 1099511628211ull;
+        rest.remove_prefix(count);
     }
-    PathText text;
-};
+    return hash;
+}
 
 // The window handle the earlier start published, or null.
 HWND PublishedWindow(HANDLE shared) {
@@ -44,10 +52,41 @@ HWND PublishedWindow(HANDLE shared) {
 
 }  // namespace
 
+// "Local\ZvkCameraMode.<volume>.<index>", or "Local\ZvkCameraMode.path.<hash>", and
+// ".elevated" for an elevated claimant. The Local\ namespace is the player's own session.
+PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
+    PathText name;
+    if (gameFolder.empty()) return name;
+    name.appendAscii("Local\\ZvkCameraMode.");
+    BY_HANDLE_FILE_INFORMATION identity{};
+    if (IdentityOf(gameFolder, identity)) {
+        AppendHex(name, identity.dwVolumeSerialNumber, 8);
+        name.appendAscii(".");
+        AppendHex(name, (std::uint64_t(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow, 16);
+    } else {
+        name.appendAscii("path.");
+        AppendHex(name, HashOfPath(gameFolder), 16);
+    }
+    if (elevated) name.appendAscii(".elevated");
+    return name;
+}
+
+bool RunsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    constexpr int kTokenElevation = 20;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
+    DWORD elevated = 0, size = 0;
+    // Windows XP has no elevation, and refuses to be asked.
+    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenElevation), &elevated,
+                                           sizeof elevated, &size);
+    CloseHandle(token);
+    return asked && elevated != 0;
+}
+
 GameFolderClaim::GameFolderClaim(const PathText& gameFolder) {
-    if (gameFolder.empty()) return;
-    shared_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
-                                 ObjectName(gameFolder).text.c_str());
+    const PathText name = GameFolderClaimName(gameFolder, RunsElevated());
+    if (name.empty()) return;
+    shared_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), name.c_str());
     heldByAnother_ = shared_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 

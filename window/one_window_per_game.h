@@ -8,6 +8,16 @@
 
 namespace zvk {
 
+// The name of the claim on `gameFolder`: the folder's identity where the system gives one (the
+// same for every spelling of it: a mapped or subst drive, a link or junction, an 8.3 name), its
+// full path where it gives none, and whether the claimant runs `elevated`: a copy started as
+// administrator writes past the VirtualStore, another file than one that is not, and so gets a
+// window of its own. Empty where no game folder was found.
+PathText GameFolderClaimName(const PathText& gameFolder, bool elevated);
+
+// Whether this program runs elevated (Windows Vista and later; never on Windows XP).
+bool RunsElevated();
+
 class GameFolderClaim {
 public:
     // Claims `gameFolder` for this start, unless an earlier start that is still running has

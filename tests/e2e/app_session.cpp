@@ -65,14 +65,14 @@ AppSession::AppSession(const GameFolder& folder, const fs::path& program) {
     window_ = FindTopLevel(process_.dwProcessId, nullptr, gStartTimeout);
 }
 
-StartThatEnds StartExpectingItToEnd(const GameFolder& folder, std::chrono::milliseconds timeout) {
+StartThatEnds StartExpectingItToEnd(const fs::path& folder, std::chrono::milliseconds timeout) {
     StartThatEnds run;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::wstring commandLine = L"\"" + gProgram.wstring() + L"\"";
-    if (!CreateProcessW(gProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.path().c_str(), &startup, &process))
+    if (!CreateProcessW(gProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process))
         return run;
     const auto ownWindow = [](HWND window) { return WindowText(window) == L"ZVK Camera Mode"; };
     WaitUntil([&] {

@@ -75,14 +75,14 @@ private:
     HWND window_ = nullptr;
 };
 
-// A start in `folder` that should end by itself, without a window of its own, as a second
+// A start in `folder`, by whatever path it is given, that should end by itself, without a window of its own, as a second
 // start for a game folder does: its exit code (STILL_ACTIVE where it did not end in time, and
 // then it is ended), and whether it showed a window.
 struct StartThatEnds {
     DWORD exitCode = STILL_ACTIVE;
     bool showedAWindow = false;
 };
-StartThatEnds StartExpectingItToEnd(const GameFolder& folder, std::chrono::milliseconds timeout = 10s);
+StartThatEnds StartExpectingItToEnd(const fs::path& folder, std::chrono::milliseconds timeout = 10s);
 
 // Types keys into whatever has keyboard focus, as a keyboard would.
 void PressKey(WORD virtualKey, bool withShift = false, bool withControl = false, bool withAlt = false);
