@@ -19,9 +19,11 @@ namespace fs = std::filesystem;
 struct CompatibilitySettings {
     explicit CompatibilitySettings(const fs::path& root) {
         RegCreateKeyExW(HKEY_CURRENT_USER, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &layers, nullptr);
-        set(root / "elevated" / "bin" / "Game.exe", L"~ RUNASADMIN");
+        set(root / "elevated" / "bin" / "Game.exe", L"~ RUNASADMIN");  // a tool below the game folder
         set(root / "elevated-too" / "Game.exe", L"~ RUNASADMIN");  // a folder named alike is another
         set(root / "game" / "Game.exe", L"~ WINXPSP3 HIGHDPIAWARE");
+        set(root / "elevated-game" / "Game.exe", L"~ RUNASADMIN");
+        set(root / "elevated-no-copy" / "Game.exe", L"~ WINXPSP3 RUNASADMIN");
     }
     ~CompatibilitySettings() {
         RegCloseKey(layers);
@@ -38,14 +40,16 @@ struct CompatibilitySettings {
 };
 #endif
 
-// And, on Windows, whether the game found has an exe set to run as administrator.
+// And, on Windows, whether the game found has an exe of its own set to run as administrator
+// where the program's camera file is the VirtualStore's copy, which such a game does not read.
 TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
     for (const char* folder : {"game/Cars", "other-game/Cars", "temp/Temp1_ZvkCameraMode.zip", "elsewhere",
-                               "cars-is-a-file", "lower-case/cars", "elevated/Cars"})
+                               "cars-is-a-file", "lower-case/cars", "elevated/Cars", "elevated-game/Cars",
+                               "elevated-no-copy/Cars"})
         fs::create_directories(folder);
     test_support::WriteBytes("cars-is-a-file/Cars", "not a folder");
-    test_support::WriteBytes("game/Cars/Cameras.ini", "[master]\r\n");
-    test_support::WriteBytes("elevated/Cars/Cameras.ini", "[master]\r\n");
+    for (const char* game : {"game", "elevated", "elevated-game", "elevated-no-copy"})
+        test_support::WriteBytes(fs::path(game) / "Cars" / "Cameras.ini", "[master]\r\n");
     struct Case {
         const char* working;
         const char* program;
@@ -63,12 +67,21 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
         {"elsewhere", "temp-not", GameFolder::NotFound, false},  // beside the temp folder, not in it
 #ifdef _WIN32
         {"lower-case", "other-game", GameFolder::WorkingFolder, false},  // Windows matches names in any case
-        {"elevated", "game", GameFolder::WorkingFolder, false, "elevated\\bin\\Game.exe"},
+        {"elevated", "game", GameFolder::WorkingFolder, false, ""},
+        {"elevated-game", "game", GameFolder::WorkingFolder, false, "elevated-game\\Game.exe"},
+        {"elevated-no-copy", "game", GameFolder::WorkingFolder, false, ""},  // the program writes the real file
 #endif
     };
     const auto absolute = [&](const char* name) { return PathText((root() / name).make_preferred().native()); };
 #ifdef _WIN32
     const CompatibilitySettings settings(root());
+    // The VirtualStore's copies: each below the path its folder has on its drive.
+    const fs::path virtualStore = root() / "VirtualStore";
+    for (const char* folder : {"elevated", "elevated-game"}) {
+        const fs::path copy = virtualStore / absolute(folder).view().substr(3) / "Cars";
+        fs::create_directories(copy);
+        test_support::WriteBytes(copy / "Cameras.ini", "[master]\r\n");
+    }
 #endif
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.working) + ", " + c.program);
@@ -81,7 +94,8 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
                                                                                  : PathView()));
 #ifdef _WIN32
         const PathText elevated = *c.exeRunAsAdministrator != '\0' ? absolute(c.exeRunAsAdministrator) : PathText();
-        EXPECT_TRUE(ExeSetToRunAsAdministrator(found.path, &settings.key, 1).view() == elevated.view());
+        EXPECT_TRUE(ElevatedGameReadingAnotherFile(found.path, PathText(virtualStore.native()), &settings.key, 1).view() ==
+                    elevated.view());
 #endif
     }
 }

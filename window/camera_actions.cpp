@@ -60,8 +60,7 @@ void CameraActions::Confirm(const InstallSource& source, const InstallResult& re
         return;
     }
     // Only once it succeeded: the registry is read for nothing else.
-    const PathText& folder = where.found.path;
-    const PathText elevatedGame = WritesGoToTheVirtualStore(folder) ? ExeSetToRunAsAdministrator(folder) : PathText();
+    const PathText elevatedGame = IsVirtualized() ? ElevatedGameReadingAnotherFile(where.found.path) : PathText();
     ShowInfoMessage(window_, ConfirmationText(source, result, where, elevatedGame).c_str());
 }
 

@@ -1,6 +1,7 @@
 // Looking for a game exe set to run as administrator, and for this program's virtualization.
 #include "elevated_game.h"
 
+#include "camera_file.h"
 #include "filled_path.h"
 #include "game_location.h"
 
@@ -37,7 +38,15 @@ bool AsksForAdministrator(std::wstring_view settings) {
 
 bool IsAnExe(PathView path) { return path.size() > 4 && SameLetters({path.data() + path.size() - 4, 4}, L".exe"); }
 
-// The first exe inside `gameFolder` that the values of `layers` set to run as administrator.
+// The game is an exe in the game folder itself: one in a folder below it is a tool or a
+// launcher's helper, which reads no camera file.
+bool InTheFolderItself(PathView exe, const PathText& folder) {
+    PathText exeFolder{exe};
+    exeFolder.removeLastName();
+    return IsInsideFolder(exeFolder.view(), folder.view()) && IsInsideFolder(folder.view(), exeFolder.view());
+}
+
+// The first exe of `gameFolder` itself that the values of `layers` set to run as administrator.
 PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
     wchar_t name[16384];  // the longest value name the registry has
     wchar_t settings[256];
@@ -46,13 +55,22 @@ PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
         const LONG status = RegEnumValueW(layers, index, name, &nameLength, nullptr, &type,
                                           reinterpret_cast<BYTE*>(settings), &settingsSize);
         if (status == ERROR_NO_MORE_ITEMS) return {};
-        // Longer names and settings than these belong to no exe this program could tell.
+        // Longer settings than these belong to no exe this program could tell.
         if (status != ERROR_SUCCESS || type != REG_SZ) continue;
         settings[settingsSize / sizeof *settings] = L'\0';
         const PathView exe(name, nameLength);
-        if (IsInsideFolder(exe, gameFolder.view()) && IsAnExe(exe) && AsksForAdministrator(settings))
-            return PathText(exe);
+        if (IsAnExe(exe) && InTheFolderItself(exe, gameFolder) && AsksForAdministrator(settings)) return PathText(exe);
     }
+}
+
+// The VirtualStore's copy of the camera file of `gameFolder`: the folder's path on its drive,
+// below `virtualStore`. Empty where the folder lies on no drive, where nothing is virtualized.
+PathText VirtualStoreCopyOf(const PathText& gameFolder, const PathText& virtualStore) {
+    const PathView folder = gameFolder.view();
+    if (virtualStore.empty() || folder.size() < 3 || folder[1] != L':' || folder[2] != L'\\') return {};
+    PathText copy = virtualStore;
+    copy.join(PathView(folder.data() + 3, folder.size() - 3)).join(CameraFilePath);
+    return copy;
 }
 
 }  // namespace
@@ -63,8 +81,27 @@ const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys] = {
     {HKEY_LOCAL_MACHINE, kLayers, 0},
 };
 
-PathText ExeSetToRunAsAdministrator(const PathText& gameFolder, const RegistryKey* keys, std::size_t count) {
-    if (gameFolder.empty()) return {};
+bool IsVirtualized() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    DWORD virtualized = 0, size = 0;
+    // Windows XP has no virtualization, and refuses to be asked.
+    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenVirtualizationEnabled), &virtualized,
+                                           sizeof virtualized, &size);
+    CloseHandle(token);
+    return asked && virtualized != 0;
+}
+
+PathText TheVirtualStore() {
+    PathText store = FilledBy([](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size); });
+    if (!store.empty()) store.join(L"VirtualStore");
+    return store;
+}
+
+PathText ElevatedGameReadingAnotherFile(const PathText& gameFolder, const PathText& virtualStore,
+                                        const RegistryKey* keys, std::size_t count) {
+    const PathText copy = VirtualStoreCopyOf(gameFolder, virtualStore);
+    if (copy.empty() || KindOf(kSystemFileCalls, copy.c_str()) != PathKind::File) return {};
     for (const RegistryKey* key = keys; key != keys + count; ++key) {
         HKEY layers = nullptr;
         if (RegOpenKeyExW(key->root, key->path, 0, KEY_QUERY_VALUE | key->view, &layers) != ERROR_SUCCESS) continue;
@@ -73,24 +110,6 @@ PathText ExeSetToRunAsAdministrator(const PathText& gameFolder, const RegistryKe
         if (!exe.empty()) return exe;
     }
     return {};
-}
-
-bool WritesGoToTheVirtualStore(const PathText& gameFolder) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    DWORD virtualized = 0, size = 0;
-    // Windows XP has no virtualization, and refuses to be asked.
-    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenVirtualizationEnabled), &virtualized,
-                                           sizeof virtualized, &size);
-    CloseHandle(token);
-    if (!asked || virtualized == 0) return false;
-    // The folders whose files the system virtualizes.
-    for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot"}) {
-        const PathText folder =
-            FilledBy([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(variable, buffer, size); });
-        if (!folder.empty() && IsInsideFolder(gameFolder.view(), folder.view())) return true;
-    }
-    return false;
 }
 
 }  // namespace zvk

@@ -1,7 +1,7 @@
-// Whether the game runs as administrator where this program's writes go to the VirtualStore.
-// A game set to "Run this program as an administrator" (a common fix for old games) is not
-// virtualized: under Program Files it reads the camera file there, not the player's
-// VirtualStore copy that this program writes, and a change would never reach it.
+// Whether the game runs as administrator where the camera file this program changes is the
+// player's VirtualStore copy. A game set to "Run this program as an administrator" (a common
+// fix for old games) is not virtualized: it reads the camera file in the game folder itself,
+// not the copy that Windows keeps for this program, and a change there never reaches it.
 #pragma once
 
 #include "path_text.h"
@@ -23,15 +23,22 @@ struct RegistryKey {
 inline constexpr std::size_t kCompatibilitySettingsKeys = 3;
 extern const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys];
 
-// The full path of an exe in `gameFolder` or below it that the compatibility settings at the
-// `count` keys from `keys` ask to run as administrator (RUNASADMIN); empty where none does.
-// Only reads.
-PathText ExeSetToRunAsAdministrator(const PathText& gameFolder, const RegistryKey* keys = kCompatibilitySettings,
-                                    std::size_t count = kCompatibilitySettingsKeys);
+// Whether Windows virtualizes this program's writes (Windows Vista and later: a standard
+// user's program whose manifest asks for no execution level, as this one's does not).
+bool IsVirtualized();
 
-// Whether this program's writes in `gameFolder` go to the player's VirtualStore: the system
-// virtualizes this program (Windows Vista and later, not elevated), and the folder lies where
-// it virtualizes files.
-bool WritesGoToTheVirtualStore(const PathText& gameFolder);
+// The player's VirtualStore, %LOCALAPPDATA%\VirtualStore: where Windows keeps the files that a
+// virtualized program changes in Program Files, ProgramData or Windows, each under the path
+// it has on its drive. Empty where it cannot be told.
+PathText TheVirtualStore();
+
+// The full path of an exe in `gameFolder` itself (not in a folder below it) that the
+// compatibility settings at the `count` keys from `keys` ask to run as administrator
+// (RUNASADMIN), where the camera file of `gameFolder` has a copy in `virtualStore`: for a
+// virtualized program such as this one, that copy is its camera file, and the game does not
+// read it. Empty elsewhere. Only reads.
+PathText ElevatedGameReadingAnotherFile(const PathText& gameFolder, const PathText& virtualStore = TheVirtualStore(),
+                                        const RegistryKey* keys = kCompatibilitySettings,
+                                        std::size_t count = kCompatibilitySettingsKeys);
 
 }  // namespace zvk

@@ -317,8 +317,10 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
     }
     if (!elevatedGame.empty())
         text << L"\r\n\r\nBut " << elevatedGame.lastName()
-             << L" is set to run as administrator, so the game reads the camera file in Program Files, not this "
-                L"one. Start this program as administrator too, then do this again.";
+             << L" is set to run as administrator, so the game reads the camera file in the game folder itself, "
+                L"not the copy that Windows keeps for this program in your VirtualStore. To change the file the game "
+                L"reads: right-click this program, choose \"Run as administrator\", and press the button again "
+                L"there.";
     return text;
 }
 
