@@ -130,7 +130,7 @@ TEST(Form1Dpi, LayoutFollowsEveryDpiChangeOnEverySystem) {
     for (const System& system : kSystems) {
         SCOPED_TRACE(system.name);
         Form1 form(system.api);
-        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
+        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
         const UINT startDpi = system.startDpi != 0 ? system.startDpi : SystemDpi();
         ExpectLaidOutFor(form.window(), startDpi, system.buttonFontHeight(startDpi));
 
@@ -164,7 +164,7 @@ COLORREF BrushColour(HBRUSH brush) {
 TEST(Form1Colours, FollowTheHighContrastTheme) {
     gHighContrast = false;
     Form1 form(DpiApi::OfThisSystem(), &TestHighContrastIsOn);
-    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
     const auto colourFor = [&](UINT message, int id, HDC dc) {
         return BrushColour(reinterpret_cast<HBRUSH>(SendMessageW(
             form.window(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(form.window(), id)))));
@@ -195,7 +195,7 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
 // version, as it is each time the menu opens.
 TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
     Form1 form;
-    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE));
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
     const auto lastItems = [&] {
         HMENU menu = GetSystemMenu(form.window(), FALSE);
         SendMessageW(form.window(), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);

@@ -12,10 +12,13 @@
 
 namespace zvk {
 
-void CameraActions::OnCreate(HWND window) {
-    window_ = window;
-    ShowActivePreset(LookForGameFolder().found.path);
+void CameraActions::OnShown(const GameFolderLookup& gameAtStart) {
+    presetReader_.Start(window_, gameAtStart.found.path);
     GetSystemMenu(window_, FALSE);
+}
+
+void CameraActions::OnPresetRead(WPARAM read, LPARAM preset) {
+    if (presetReader_.IsLatest(read)) ShowPresetInPlace(int(preset));
 }
 
 void CameraActions::Install(std::size_t presetIndex) {
@@ -28,9 +31,9 @@ void CameraActions::Install(std::size_t presetIndex) {
     Confirm({&preset}, result, where);
 }
 
-// Activated at start, the window shows what OnCreate has just found.
+// Activated at start, the window shows what the read started as it was shown finds.
 void CameraActions::OnActivate(bool active) {
-    if (active && wasInactive_) ShowActivePreset(LookForGameFolder().found.path);
+    if (active && wasInactive_) presetReader_.StartLookingAgain(window_);
     if (!active) wasInactive_ = true;
 }
 
@@ -54,7 +57,13 @@ void CameraActions::PutBack(const GameFolderLookup& where, unsigned keptFile) {
 }
 
 void CameraActions::Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
-    ShowActivePreset(where.found.path);
+    // A preset just put in place is known to be there; after anything else the file tells.
+    if (result.succeeded() && source.preset != nullptr) {
+        presetReader_.Outdate();
+        ShowPresetInPlace(int(source.preset - ThePresetTable().data()));
+    } else {
+        presetReader_.Start(window_, where.found.path);
+    }
     if (!result.succeeded()) {
         ShowInstallError(window_, source, result, where);
         return;
@@ -64,12 +73,11 @@ void CameraActions::Confirm(const InstallSource& source, const InstallResult& re
     ShowInfoMessage(window_, ConfirmationText(source, result, where, elevatedGame).c_str());
 }
 
-// The button of the preset that the camera file in `gameFolder` holds is pressed in; none is
-// where the file is the player's own, or missing, or no game folder was found.
-void CameraActions::ShowActivePreset(const PathText& gameFolder) {
-    const int active = ActivePreset(gameFolder);
+// The button of `preset`, an index in ThePresetTable(), is drawn pressed in; none is for -1:
+// the player's own file, none, or no game folder.
+void CameraActions::ShowPresetInPlace(int preset) {
     for (int i = 0; i < int(std::size(kPresetButtonIds)); ++i)
-        Button_SetCheck(GetDlgItem(window_, kPresetButtonIds[i]), i == active ? BST_CHECKED : BST_UNCHECKED);
+        Button_SetCheck(GetDlgItem(window_, kPresetButtonIds[i]), i == preset ? BST_CHECKED : BST_UNCHECKED);
 }
 
 }  // namespace zvk

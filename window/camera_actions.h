@@ -1,12 +1,13 @@
 // Form1's camera actions: install a preset, put a kept file back, confirm, show the preset.
 // The confirmation or the error box follows each; the preset the camera file holds is drawn
-// pressed in. The only window code that calls the core's operations.
+// pressed in. The only window code that changes files.
 #pragma once
 
 #include "game_folder_search.h"
 #include "install_error_text.h"
 #include "install_preset.h"
 #include "kept_files.h"
+#include "preset_in_place.h"
 #include "window_menu.h"
 
 #include <cstddef>
@@ -16,9 +17,13 @@ namespace zvk {
 
 class CameraActions {
 public:
-    // Shows the preset in place, and gives the window its own copy of the window menu, which
-    // the put-back items extend, from the first time it opens.
-    void OnCreate(HWND window);
+    void OnCreate(HWND window) { window_ = window; }
+    // The window is shown: the preset in place follows once the camera file of the game found
+    // at start has been read, and the window gets its own copy of the window menu, which the
+    // put-back items extend, from the first time it opens.
+    void OnShown(const GameFolderLookup& gameAtStart);
+    // A read of the preset in place has answered.
+    void OnPresetRead(WPARAM read, LPARAM preset);
     // Installs the preset of ThePresetTable() at `presetIndex` where the game is now.
     void Install(std::size_t presetIndex);
     // The game or another tool may have changed the camera file while the window was inactive.
@@ -33,7 +38,7 @@ public:
 private:
     void PutBack(const GameFolderLookup& where, unsigned keptFile);
     void Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
-    void ShowActivePreset(const PathText& gameFolder);
+    void ShowPresetInPlace(int preset);
 
     // What the window menu's items were built from: the files kept where the game was then.
     struct MenuSource {
@@ -45,6 +50,7 @@ private:
     bool wasInactive_ = false;
     WindowMenu windowMenu_;
     MenuSource menuSource_;
+    PresetInPlaceReader presetReader_;
 };
 
 }  // namespace zvk

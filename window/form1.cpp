@@ -21,7 +21,7 @@ Form1::~Form1() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
-bool Form1::Create(HINSTANCE instance, int showCommand) {
+bool Form1::Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart) {
     instance_ = instance;
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -38,6 +38,10 @@ bool Form1::Create(HINSTANCE instance, int showCommand) {
         return false;
     // Activation focuses the window, and the keyboard hands focus on to the help text.
     ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    // Nothing in the game folder is read before the window is there: a file held by a scanner,
+    // or a sleeping disk, would keep the player waiting for the window.
+    actions_.OnShown(gameAtStart);
     return true;
 }
 
@@ -91,6 +95,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_SYSCOMMAND:
             if (form->OnSystemCommand(wParam)) return 0;
             break;
+        case PresetInPlaceReader::kAnswer:
+            form->actions_.OnPresetRead(wParam, lParam);
+            return 0;
         case WM_DESTROY:
             form->OnDestroy();
             return 0;

@@ -21,8 +21,9 @@ public:
     Form1& operator=(const Form1&) = delete;
     ~Form1();
 
-    // Creates the window, laid out for its monitor, shown, with focus in the help text.
-    bool Create(HINSTANCE instance, int showCommand);
+    // Creates the window, laid out for its monitor, shown, with focus in the help text; what
+    // it shows of `gameAtStart`, the game found at start, follows once it is shown.
+    bool Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart);
     HWND window() const { return window_; }
 
 private:

@@ -11,7 +11,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     zvk::LoadDllsFromSystem32Only();
     // A missing Cars folder or a removed disk is the program's to report, not a system pop-up's.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    const zvk::GameFolderClaim claim(zvk::LookForGameFolder().found.path);
+    // Looked for once at start: for the claim, and for what the window shows.
+    const zvk::GameFolderLookup game = zvk::LookForGameFolder();
+    const zvk::GameFolderClaim claim(game.found.path);
     if (claim.heldByAnother()) {
         claim.BringTheOtherWindowForward();
         return 0;
@@ -20,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     zvk::LoadCommonControls();
 
     zvk::Form1 form;
-    if (!form.Create(instance, showCommand)) return 1;
+    if (!form.Create(instance, showCommand, game)) return 1;
     claim.Publish(form.window());
 
     MSG message;
