@@ -191,16 +191,28 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
     }
 }
 
+// A kept file, written at `utc`.
+void KeepFileWrittenAt(const fs::path& file, SYSTEMTIME utc) {
+    test_support::WriteBytes(file, "kept");
+    FILETIME written{};
+    SystemTimeToFileTime(&utc, &written);
+    HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(handle, nullptr, nullptr, &written);
+    CloseHandle(handle);
+}
+
 // The window menu says which game folder the buttons change, or that none was found, and the
-// version, as it is each time the menu opens.
+// version, as it is each time the menu opens; and when each file was kept, as Explorer shows
+// it: a file kept in summer at summer time, one kept in winter at winter time, whatever the
+// time of year now.
 TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
     Form1 form;
     ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
-    const auto lastItems = [&] {
+    const auto lastItems = [&](int count) {
         HMENU menu = GetSystemMenu(form.window(), FALSE);
         SendMessageW(form.window(), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
         std::wstring items;
-        for (int item = GetMenuItemCount(menu) - 2; item < GetMenuItemCount(menu); ++item) {
+        for (int item = GetMenuItemCount(menu) - count; item < GetMenuItemCount(menu); ++item) {
             wchar_t text[400] = {};
             GetMenuStringW(menu, UINT(item), text, 400, MF_BYPOSITION);
             const bool greyed = (GetMenuState(menu, UINT(item), MF_BYPOSITION) & MF_GRAYED) != 0;
@@ -210,13 +222,25 @@ TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
     };
     const std::string version = ZVK_VERSION_TEXT;
     const std::wstring versionItem = L"greyed: ZVK Camera Mode " + std::wstring(version.begin(), version.end()) + L"\n";
-    EXPECT_EQ(lastItems(), L"greyed: No game folder found here: copy this program into the game's folder\n" + versionItem);
+    EXPECT_EQ(lastItems(2), L"greyed: No game folder found here: copy this program into the game's folder\n" + versionItem);
 
-    const fs::path game = root() / "ZVK DM2 & Mods";
+    // Deeper than Windows' old limit of 260 characters, as Wine and long paths let a game be.
+    fs::path game = root() / "ZVK DM2 & Mods";
+    while (game.native().size() < 300) game /= "Zevrakon Duskmarr 2 Complete Edition";
     fs::create_directories(game / "Cars");
     fs::current_path(game);
-    EXPECT_EQ(lastItems(), L"greyed: Game folder: " + game.wstring().replace(game.wstring().find(L'&'), 1, L"&&") + L"\n" +
-                               versionItem);
+    const std::wstring folderItem = L"greyed: Game folder: " + game.wstring().replace(game.wstring().find(L'&'), 1, L"&&") + L"\n";
+    EXPECT_EQ(lastItems(2), folderItem + versionItem);
+
+    TIME_ZONE_INFORMATION zone{};
+    GetTimeZoneInformation(&zone);
+    ASSERT_TRUE(zone.Bias == -60 && zone.DaylightBias == -60)
+        << "not in Central European time: the test runs with TZ=Europe/Berlin (tests/CMakeLists.txt)";
+    KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak", {2026, 1, 4, 15, 12, 0, 0, 0});
+    KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak2", {2026, 7, 3, 1, 12, 0, 0, 0});
+    EXPECT_EQ(lastItems(5), L"&1 Put back your own Cameras.ini.bak2 (1 Jul 2026, 14:00)\n"
+                            L"&2 Put back your own Cameras.ini.bak (15 Jan 2026, 13:00)\n" L"greyed: \n" +
+                                folderItem + versionItem);
 }
 
 }  // namespace

@@ -22,12 +22,15 @@ struct KeptAt {
     bool known = false;
 };
 
+// In the time zone's offset of that day, as Explorer shows it: a file kept in summer reads the
+// same in winter. (FileTimeToLocalFileTime would apply today's offset to every date.)
 KeptAt LocalTimeOf(FileTime written) {
     const FILETIME utc = {DWORD(written), DWORD(written >> 32)};
-    FILETIME local{};
+    SYSTEMTIME universal{};
     KeptAt at;
-    at.known = FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &at.local) &&
-               at.local.wMonth >= 1 && at.local.wMonth <= 12;
+    at.known = FileTimeToSystemTime(&utc, &universal) &&
+               SystemTimeToTzSpecificLocalTime(nullptr, &universal, &at.local) && at.local.wMonth >= 1 &&
+               at.local.wMonth <= 12;
     return at;
 }
 
