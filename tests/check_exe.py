@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Checks the program that ships: a 32-bit Windows GUI program that Windows XP SP3 can start,
 importing only Windows' Known DLLs and only functions XP SP3 has, small, with the manifest it
-relies on, and never asking to be elevated.
+relies on, and never asking to be elevated. A signed exe is held to the same rules, its size
+without the signature.
 
     check_exe.py ZvkCameraMode.exe xp_sp3_imports.txt 1.00
 
-The last: the project's version, which the version resource gives as it stands and the
-manifest as 1.0.0.0.
+The last: the program's version text, which the version resource gives as it stands ("1.00",
+or "1.00-dirty" from uncommitted sources) and the manifest as 1.0.0.0.
 
 Prints what it found; exits non-zero, saying what is wrong, when a rule is broken.
 """
@@ -37,6 +38,8 @@ def read_pe(data):
     directories = optional + (96 if magic == 0x10B else 112)
     import_rva = struct.unpack_from("<I", data, directories + 8)[0]
     resource_rva = struct.unpack_from("<I", data, directories + 16)[0]
+    # The Authenticode signature: a file offset, not an RVA, and not loaded with the image.
+    signature_offset, signature_size = struct.unpack_from("<II", data, directories + 32)
     table = optional + optional_size
     section_list = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
 
@@ -85,6 +88,7 @@ def read_pe(data):
         "machine": machine, "magic": magic, "gui": subsystem == 2,
         "subsystem": (sub_major, sub_minor), "os": (os_major, os_minor), "imports": imports,
         "resources": resources,  # (type, name, language) -> bytes
+        "signature": (signature_offset, signature_size),
     }
 
 
@@ -196,7 +200,7 @@ def version_texts(data):
 
 
 def main(exe_path, allowed_path, version):
-    major, _, minor = version.partition(".")
+    major, _, minor = version.partition("-")[0].partition(".")
     manifest_version = f"{int(major)}.{int(minor or 0)}.0.0"
     exe = Path(exe_path)
     data = exe.read_bytes()
@@ -216,8 +220,12 @@ def main(exe_path, allowed_path, version):
         problems.append("not a GUI program")
     if pe["subsystem"] > (5, 1) or pe["os"] > (5, 1):
         problems.append(f"needs Windows {pe['subsystem']} / OS {pe['os']}, newer than XP's 5.1")
-    if len(data) > MAX_SIZE:
-        problems.append(f"{len(data)} bytes, over the {MAX_SIZE} byte budget")
+    signature_offset, signature_size = pe["signature"]
+    if signature_size and signature_offset + signature_size != len(data):
+        problems.append(f"the signature ({signature_size} bytes at {signature_offset}) does not end the file")
+    unsigned_size = len(data) - signature_size
+    if unsigned_size > MAX_SIZE:
+        problems.append(f"{unsigned_size} bytes without a signature, over the {MAX_SIZE} byte budget")
     for dll, functions in sorted(pe["imports"].items()):
         if dll not in IMPORTED_DLLS:
             problems.append(f"imports {dll}: only {', '.join(sorted(IMPORTED_DLLS))}, all Known DLLs, may "
@@ -243,7 +251,8 @@ def main(exe_path, allowed_path, version):
         if word in exe.name.lower() or word in texts.lower():
             problems.append(f"'{word}' in the file name or version texts makes Windows ask to elevate")
 
-    print(f"{exe.name}: {len(data)} bytes, PE32 i386, GUI, subsystem {pe['subsystem'][0]}.{pe['subsystem'][1]}")
+    signed = f" ({unsigned_size} and a signature of {signature_size})" if signature_size else ""
+    print(f"{exe.name}: {len(data)} bytes{signed}, PE32 i386, GUI, subsystem {pe['subsystem'][0]}.{pe['subsystem'][1]}")
     print("  icon: " + ", ".join(f"{size} ({kind})" for size, kind in sorted(icons.items())))
     for dll, functions in sorted(pe["imports"].items()):
         print(f"  {dll}: {', '.join(sorted(functions))}")
