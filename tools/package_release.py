@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Packs a release: <out>/ZvkCameraMode-<version>.zip, holding the exe and the player's
-ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip and of the exe (CR LF). The same
-inputs give the same bytes: entries in a fixed order, times from `epoch` (the last commit's),
-fixed permissions.
+ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip, of the exe and, for a signed
+release, of the signature published beside them (CR LF). The same inputs give the same bytes:
+entries in a fixed order, times from `epoch` (the last commit's), fixed permissions.
 
-    package_release.py ZvkCameraMode.exe ReadMe.txt-template version epoch out-folder
+    package_release.py ZvkCameraMode.exe ReadMe.txt-template version epoch out-folder [signature]
 """
 import hashlib
 import sys
@@ -34,7 +34,7 @@ def deterministic_zip(path, entries, epoch):
             archive.writestr(info, data, compresslevel=9)
 
 
-def main(exe_path, template_path, version, epoch, out_folder):
+def main(exe_path, template_path, version, epoch, out_folder, signature=None):
     out = Path(out_folder)
     out.mkdir(parents=True, exist_ok=True)
     exe = Path(exe_path).read_bytes()
@@ -43,6 +43,8 @@ def main(exe_path, template_path, version, epoch, out_folder):
                                 ("ReadMe.txt", player_readme(Path(template_path), version))], int(epoch))
     sums = [(hashlib.sha256(archive.read_bytes()).hexdigest(), archive.name),
             (hashlib.sha256(exe).hexdigest(), EXE_NAME)]
+    if signature:
+        sums.append((hashlib.sha256(Path(signature).read_bytes()).hexdigest(), Path(signature).name))
     # CR LF, as beside the ReadMe: Notepad before Windows 10 shows LF-only lines as one line,
     # and sha256sum -c reads either.
     (out / "SHA256SUMS").write_bytes("".join(f"{digest}  {name}\r\n" for digest, name in sums).encode("ascii"))
@@ -52,6 +54,6 @@ def main(exe_path, template_path, version, epoch, out_folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 6:
+    if len(sys.argv) not in (6, 7):
         sys.exit(__doc__)
     main(*sys.argv[1:])
