@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Says who signed a release, from its signature alone (ZvkCameraMode-<version>.exe.sig: an
+Authenticode PKCS#7 SignedData, PEM or DER), as lines for BUILDINFO.txt: the digest, whether a
+timestamp authority vouched for the time of signing, and the signer's certificate: its subject,
+its SHA-256 fingerprint, the SHA-1 thumbprint that Windows shows, and the end of its validity.
+Taken from the signature rather than from the certificate file, so that a rebuild that
+attaches the same signature says the same.
+
+    signature_info.py ZvkCameraMode-<version>.exe.sig
+"""
+import base64
+import hashlib
+import subprocess
+import sys
+from pathlib import Path
+
+SEQUENCE, SET, CONTEXT_0, CONTEXT_1 = 0x30, 0x31, 0xA0, 0xA1
+SHA256 = bytes.fromhex("0609608648016503040201")  # the OID 2.16.840.1.101.3.4.2.1, as DER
+TIMESTAMPS = (bytes.fromhex("06092a864886f70d010906"),  # a counter-signature (Authenticode's own)
+              bytes.fromhex("060a2b060104018237030301"))  # an RFC 3161 timestamp token
+
+
+class Element:
+    """One DER element of `data`: its tag, its whole bytes and its content's."""
+
+    def __init__(self, data, at):
+        self.data, self.tag, self.begin = data, data[at], at
+        length, self.start = data[at + 1], at + 2
+        if length & 0x80:
+            count = length & 0x7F
+            length, self.start = int.from_bytes(data[self.start:self.start + count], "big"), self.start + count
+        self.end = self.start + length
+        if self.end > len(data):
+            raise ValueError("the signature is cut short")
+
+    def bytes(self):
+        return self.data[self.begin:self.end]
+
+    def children(self):
+        at, found = self.start, []
+        while at < self.end:
+            found.append(Element(self.data, at))
+            at = found[-1].end
+        return found
+
+
+def signer(der):
+    """(the signer's certificate, signed with SHA-256, timestamped) of a PKCS#7 SignedData."""
+    content_info = Element(der, 0)
+    signed_data = content_info.children()[1].children()[0]
+    parts = signed_data.children()
+    certificates = next(part for part in parts if part.tag == CONTEXT_0).children()
+    signer_info = parts[-1].children()[0]
+    fields = signer_info.children()
+    issuer, serial = (part.bytes() for part in fields[1].children())
+    digest_is_sha256 = fields[2].bytes().find(SHA256) >= 0
+    unsigned = fields[-1].bytes() if fields[-1].tag == CONTEXT_1 else b""
+    timestamped = any(oid in unsigned for oid in TIMESTAMPS)
+    for certificate in certificates:
+        tbs = certificate.children()[0].children()
+        tbs = tbs[1:] if tbs[0].tag == CONTEXT_0 else tbs  # past the version
+        if tbs[0].bytes() == serial and tbs[2].bytes() == issuer:
+            return certificate.bytes(), digest_is_sha256, timestamped
+    raise ValueError("the signature holds no certificate of its signer")
+
+
+def openssl_x509(certificate, option):
+    return subprocess.run(["openssl", "x509", "-inform", "DER", "-noout", "-nameopt", "RFC2253", option],
+                          input=certificate, capture_output=True, check=True).stdout.decode().strip().split("=", 1)[1]
+
+
+def main(path):
+    data = Path(path).read_bytes()
+    if data.startswith(b"-----BEGIN"):
+        data = base64.b64decode(b"".join(line for line in data.splitlines() if not line.startswith(b"-----")))
+    try:
+        certificate, sha256, timestamped = signer(data)
+    except (ValueError, IndexError, StopIteration) as error:
+        sys.exit(f"signature_info: {path} is no Authenticode signature that can be read: {error}")
+
+    def fingerprint(digest):
+        return ":".join(f"{byte:02X}" for byte in digest)
+
+    print(f"signature: Authenticode, {'SHA-256' if sha256 else 'not SHA-256'}, " +
+          ("timestamped" if timestamped else "not timestamped: valid until the certificate expires"))
+    print(f"signer: {openssl_x509(certificate, '-subject').strip()}")
+    print(f"signer's certificate SHA-256 fingerprint: {fingerprint(hashlib.sha256(certificate).digest())}")
+    print(f"signer's certificate thumbprint (SHA-1, as Windows shows it): {hashlib.sha1(certificate).hexdigest()}")
+    print(f"signer's certificate valid until: {openssl_x509(certificate, '-enddate')}")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    main(sys.argv[1])
