@@ -360,8 +360,15 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak2"), otherOwnFile));
 
     // The first file put back from the window menu: Alt+Space, then the second item's access
-    // key, the newest being .bak2.
+    // key, the newest being .bak2. Each key once the window has the keyboard and the menu is
+    // open: keys sent before reach whatever had the keyboard.
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app().window(); }, 3s)) << "the window is not in front";
     PressKey(VK_SPACE, false, false, true);
+    ASSERT_TRUE(WaitUntil([&] {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetGUIThreadInfo(app().threadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+    }, 3s)) << "Alt+Space did not open the window menu";
     PressKey('2');
     box = app().waitForMessageBox();
     ASSERT_NE(box.box, nullptr) << "no box after choosing .bak from the window menu";
