@@ -68,10 +68,6 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         // Names taken by another copy a moment before this one: the temporary file's, a backup's.
         {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
         {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
-        {InstallStep::Replace, kChangedMeanwhile,
-         L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, at the "
-         L"same moment.",
-         L"Wait a moment"},
         // Online only, in a OneDrive folder, with OneDrive not running.
         {InstallStep::ReadCameraFile, 362, L"The camera file Cars\\Cameras.ini is in a OneDrive folder and is not on this PC now.",
          L"\"Always keep on this device\" for the game folder"},
@@ -112,7 +108,8 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
 }
 
 // "Nothing in the game folder was changed" only where it holds: not where the file could not
-// be put back, nor where a backup was made or the temporary file stayed. Each is named.
+// be put back, nor where a backup was made or the temporary file stayed, nor where another
+// program changed the camera file meanwhile. Each is named.
 TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     InstallResult result;
     result.failedStep = InstallStep::WriteInPlace;
@@ -129,6 +126,14 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     EXPECT_TRUE(Contains(keptAndLeft.view(), L"Cars\\Cameras.ini itself was not changed. The temporary file "
                                              L"Cars\\Cameras.ini.tmp could not be deleted"));
     EXPECT_TRUE(Contains(keptAndLeft.view(), L"kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak2"));
+    // Changed meanwhile by another program: not said to be unchanged.
+    result.osError = kChangedMeanwhile;
+    result.temporaryLeft = false;
+    const MessageText changed = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
+    EXPECT_EQ(changed.view().substr(0, changed.view().find(L"\r\n")),
+              L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, at "
+              L"the same moment.");
+    EXPECT_TRUE(Contains(changed.view(), L"left Cars\\Cameras.ini as the other program made it.\r\n\r\nYour own"));
 }
 
 TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {

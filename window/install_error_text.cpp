@@ -241,6 +241,8 @@ void AppendOutcome(MessageText& text, const InstallSource& source, const Install
     if (result.targetDamaged) {
         text << L"Cars\\Cameras.ini could not be put back as it was. Once the problem is solved, press "
              << ThePresetTable()[0].caption << L" to give the game its own camera settings again.";
+    } else if (result.osError == kChangedMeanwhile) {
+        text << L"This program left Cars\\Cameras.ini as the other program made it.";
     } else if (result.keptAs != 0 || result.temporaryLeft) {
         text << L"Cars\\Cameras.ini itself was not changed.";
     } else {
