@@ -74,7 +74,7 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target
 ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary,
                        const PathChar* copy) {
     TemporaryFile file(calls, temporary);
-    if (!file.isOpen()) return {InstallStep::KeepOwnFile, LastOsError()};
+    if (!file.isOpen()) return {InstallStep::CreateTemporary, LastOsError()};
     if (!file.write(bytes) || !file.flush() || !file.close() || !file.moveToFreeName(copy))
         return file.discarding({InstallStep::KeepOwnFile, LastOsError()});
     return {};

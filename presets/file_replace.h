@@ -169,8 +169,8 @@ ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target
                                   const AsRead* asRead = nullptr);
 
 // Writes `bytes` through `temporary` to `copy`, a name that must not be taken: the copy is
-// complete and durable under its name, or absent. Any failure is a KeepOwnFile failure of the
-// temporary file.
+// complete and durable under its name, or absent. A CreateTemporary failure where the temporary
+// file cannot be made, as for an install; any other, a KeepOwnFile failure of the temporary file.
 ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary,
                        const PathChar* copy);
 

@@ -17,7 +17,7 @@ enum class InstallStep : std::uint8_t {
     ReadCameraFile,   // the camera file could not be read, to tell whose it is
     KeepOwnFile,      // the player's own camera file could not be kept as a backup
     CheckTarget,      // the file to replace is read-only, or a folder (kIsAFolder)
-    CreateTemporary,  // the temporary file beside the target could not be created
+    CreateTemporary,  // a temporary file beside the target (the new file, or a backup) could not be created
     Write,
     Flush,
     Close,

@@ -59,8 +59,14 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS,
          L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak99 are all taken.",
          L"Move some of the backups", games, L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini", StepFile::CameraFile},
-        {InstallStep::CreateTemporary, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
-         L"Move the game to a folder with a shorter path", games, temporary},
+        // The core refuses a folder too deep for its longest name before it changes anything.
+        {InstallStep::CheckTarget, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
+         L"Move the game to a folder with a shorter path"},
+        // Controlled folder access refuses to let a file be created as "not found".
+        {InstallStep::CreateTemporary, ERROR_FILE_NOT_FOUND,
+         L"Windows did not let this program create a file in the game's Cars folder.",
+         L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled folder access\", then",
+         games, temporary},
         {InstallStep::FindGameFolder, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games,
          L"Looked in:\r\nC:\\Users\\Player\\Desktop\r\nand in:\r\n(a folder whose path is longer than Windows takes)",
@@ -69,7 +75,8 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
         {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
         // Online only, in a OneDrive folder, with OneDrive not running.
-        {InstallStep::ReadCameraFile, 362, L"The camera file Cars\\Cameras.ini is in a OneDrive folder and is not on this PC now.",
+        {InstallStep::ReadCameraFile, 362,
+         L"The camera file Cars\\Cameras.ini is in a OneDrive folder (or another cloud-sync app's) and is not on this PC now.",
          L"\"Always keep on this device\" for the game folder"},
         // The temporary file, held by a scanner, in a deep folder.
         {InstallStep::Close, ERROR_SHARING_VIOLATION, L"The temporary file Cars\\Cameras.ini.tmp is in use by another program.",

@@ -210,7 +210,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
         {"own file unreadable", [] { withOwnFile(); Refuse(Call::Read, "Cameras.ini", kInUse); },
          InstallStep::ReadCameraFile},
         {"backup not created", [] { withOwnFile(); Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull); },
-         InstallStep::KeepOwnFile},
+         InstallStep::CreateTemporary},
         {"backup write fails", [] { withOwnFile(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); },
          InstallStep::KeepOwnFile},
         {"backup flush fails", [] { withOwnFile(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); },

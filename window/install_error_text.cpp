@@ -36,7 +36,7 @@ constexpr const wchar_t* kStepWords[] = {
     L"reading the camera file",
     L"keeping your own camera file",
     L"checking the camera file",
-    L"creating the new camera file beside it",
+    L"creating a new file in the Cars folder",
     L"writing the new camera file",
     L"saving the new camera file to disk",
     L"closing the new camera file",
@@ -46,20 +46,19 @@ constexpr const wchar_t* kStepWords[] = {
 };
 static_assert(std::size(kStepWords) == std::size_t(InstallStep::WriteInPlace) + 1, "words for every step");
 
-// The errors of a file that a cloud-sync client (OneDrive) keeps online only, and cannot
-// bring to this PC now: ERROR_CLOUD_FILE_SYNC_ROOT_METADATA_CORRUPT (358) and the other
-// ERROR_CLOUD_FILE_... codes, which XP's headers do not have.
-bool IsACloudFileError(OsError error) {
-    struct Range {
-        OsError first, last;
-    };
-    static constexpr Range kCloudFileErrors[] = {{358, 358}, {362, 366}, {374, 375}, {377, 383},
-                                                 {386, 398}, {404, 404}, {426, 426}, {434, 434}, {475, 475}};
-    for (const Range& range : kCloudFileErrors) {
-        if (error >= range.first && error <= range.last) return true;
+// The errors of a file that a cloud-sync client (OneDrive, say) keeps online only and cannot
+// bring to this PC now: its provider not running or ended, no network, a request that failed,
+// was cancelled or timed out. ERROR_CLOUD_FILE_... codes of Windows 10 and later, which XP's
+// headers do not have.
+bool IsAnOnlineOnlyFileError(OsError error) {
+    static constexpr OsError kNotOnThisPc[] = {362, 386, 388, 389, 393, 398, 404, 426, 475};
+    for (OsError code : kNotOnThisPc) {
+        if (error == code) return true;
     }
     return false;
 }
+// ERROR_CLOUD_FILE_IN_USE and ERROR_CLOUD_FILE_PROPERTY_LOCK_CONFLICT: in use, as a sharing violation is.
+constexpr OsError kCloudFileInUse = 391, kCloudFileLockConflict = 397;
 
 // The operating system's own words for `osError`, without the trailing line end.
 void AppendSystemReason(MessageText& text, DWORD osError) {
@@ -74,7 +73,7 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
         text << L"There is a folder where the file should be.";
         return;
     }
-    if (length == 0 && IsACloudFileError(osError)) {  // codes of Windows 10 and later
+    if (length == 0 && IsAnOnlineOnlyFileError(osError)) {  // codes of Windows 10 and later
         text << L"The cloud file provider could not provide the file.";
         return;
     }
@@ -119,6 +118,9 @@ constexpr wchar_t kStartFromGameFolder[] =
     L", the one that holds the Cars folder, and start it from there.";
 constexpr wchar_t kPathTooLong[] =
     L"The game folder's path is too long for Windows.\r\nMove the game to a folder with a shorter path, then try again.";
+constexpr wchar_t kAllowThroughCfa[] =
+    L"If Windows Security just said that it blocked a change, allow this program under Ransomware protection, "
+    L"Controlled folder access, \"Allow an app through Controlled folder access\"";
 constexpr wchar_t kAnotherCopy[] =
     L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
     L"Wait a moment, then try again.";
@@ -144,25 +146,31 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
     } else if (step == InstallStep::CheckTarget && error == kIsAFolder) {
         text << L"There is a folder named Cars\\Cameras.ini where the camera file should be.\r\n"
                 L"Move or rename that folder, then try again.";
-    } else if (step == InstallStep::CheckTarget) {
+    } else if (step == InstallStep::CheckTarget && error == ERROR_ACCESS_DENIED) {
         text << L"The camera file Cars\\Cameras.ini is marked read-only.\r\n"
                 L"Remove the read-only mark (Properties in Explorer), then try again.";
     } else if (step == InstallStep::KeepOwnFile && IsNameTaken(error) && result.failedFile == StepFile::CameraFile) {
         text << L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak"
              << static_cast<unsigned long>(kMostBackups) << L" are all taken.\r\n"
              << L"Move some of the backups out of the Cars folder, then try again.";
-    } else if (IsNameTaken(error) || (step == InstallStep::Replace && error == ERROR_FILE_NOT_FOUND)) {
+    } else if (step == InstallStep::CreateTemporary && error == ERROR_FILE_NOT_FOUND) {
+        // Controlled folder access answers so where it refuses to let a file be created; a
+        // Cars folder that is not there answers ERROR_PATH_NOT_FOUND.
+        text << L"Windows did not let this program create a file in the game's Cars folder.\r\n" << kAllowThroughCfa
+             << L", then try again.";
+    } else if (IsNameTaken(error) || ((step == InstallStep::Replace || step == InstallStep::KeepOwnFile) &&
+                                      error == ERROR_FILE_NOT_FOUND)) {
         // Another copy took the temporary file's name or a backup's a moment before this one,
         // or removed this one's temporary file.
         text << kAnotherCopy;
     } else if (error == kChangedMeanwhile) {
         text << L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, "
                 L"at the same moment.\r\nWait a moment, then try again.";
-    } else if (IsACloudFileError(error)) {
+    } else if (IsAnOnlineOnlyFileError(error)) {
         AppendFailedFile(text, source, result);
-        text << L" is in a OneDrive folder and is not on this PC now.\r\nStart OneDrive and connect to the internet, "
-                L"or choose \"Always keep on this device\" for the game folder (right-click it in Explorer), "
-                L"then try again.";
+        text << L" is in a OneDrive folder (or another cloud-sync app's) and is not on this PC now.\r\n"
+                L"Start OneDrive and connect to the internet, or choose \"Always keep on this device\" for the game "
+                L"folder (right-click it in Explorer), then try again.";
     } else {
         return false;
     }
@@ -187,6 +195,8 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
+        case kCloudFileInUse:
+        case kCloudFileLockConflict:
             AppendFailedFile(text, source, result);
             // The game holds only its camera file; a scanner or a sync client may hold any.
             text << L" is in use by another program.\r\n"
@@ -200,10 +210,7 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
                     L"and start this program from the game folder, the same way as the game.";
             // Controlled folder access refuses an unknown program's writes in the Desktop, the
             // Documents and the other folders it guards as access denied, whatever the permissions.
-            if (result.osError == ERROR_ACCESS_DENIED)
-                text << L" If Windows Security just said that it blocked a change, allow this program under "
-                        L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled "
-                        L"folder access\".";
+            if (result.osError == ERROR_ACCESS_DENIED) text << L" " << kAllowThroughCfa << L".";
             return;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
