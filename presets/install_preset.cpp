@@ -42,10 +42,4 @@ InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder
     return Install(calls, {kept.bytes()}, gameFolder);
 }
 
-int ActivePreset(const PathText& gameFolder) {
-    if (gameFolder.empty()) return -1;
-    const CameraFileContent content = ReadCameraFile(kSystemFileCalls, CameraFileIn(gameFolder).c_str());
-    return content.kind == CameraFileContent::Preset ? int(content.preset) : -1;
-}
-
 }  // namespace zvk

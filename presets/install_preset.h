@@ -33,8 +33,4 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
 // stays. A ReadKeptFile failure where it cannot be read, or is gone.
 InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder, unsigned keptFile);
 
-// The preset the camera file in `gameFolder` holds byte for byte, as an index into
-// ThePresetTable(), or -1 for none. Only reads.
-int ActivePreset(const PathText& gameFolder);
-
 }  // namespace zvk

@@ -191,6 +191,36 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
     }
 }
 
+// The answers of reads of the preset in place come by message, each with its read's number:
+// one that a later read or an install outdated is not the latest, whatever it says.
+TEST_F(GameFolderTest, ReadsOfThePresetInPlaceAnswerByMessageAndOutdatedOnesAreKnown) {
+    fs::create_directory("Cars");
+    test_support::WriteBytes(fs::path("Cars") / "Cameras.ini", test_support::InstalledBytes(1));
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const auto answer = [&] {
+        MSG message{};
+        // (A window of an earlier test may have left its WM_QUIT, which comes whatever the filter.)
+        for (int wait = 0; wait < 250; ++wait) {
+            if (PeekMessageW(&message, window, PresetInPlaceReader::kAnswer, PresetInPlaceReader::kAnswer, PM_REMOVE) &&
+                message.message == PresetInPlaceReader::kAnswer)
+                break;
+            Sleep(20);
+        }
+        return message;
+    };
+    PresetInPlaceReader reader;
+    reader.Start(window, PathText(root().native()));
+    reader.Outdate();
+    const MSG outdated = answer();
+    EXPECT_EQ(outdated.message, PresetInPlaceReader::kAnswer);
+    EXPECT_FALSE(reader.IsLatest(outdated.wParam));
+    reader.Start(window, PathText(root().native()));
+    const MSG latest = answer();
+    EXPECT_TRUE(reader.IsLatest(latest.wParam));
+    EXPECT_EQ(latest.lParam, 1) << "not Car Mode";
+    DestroyWindow(window);
+}
+
 // A kept file, written at `utc`.
 void KeepFileWrittenAt(const fs::path& file, SYSTEMTIME utc) {
     test_support::WriteBytes(file, "kept");

@@ -1,6 +1,6 @@
 // Which preset the camera file holds, read on a thread of its own and told to the window by a
-// posted message: a camera file that a virus scanner holds, or a slow or sleeping disk, delays
-// the button drawn pressed in, never the window.
+// posted message: a camera file that a virus scanner holds delays the button drawn pressed in,
+// never the window.
 #pragma once
 
 #include "path_text.h"
