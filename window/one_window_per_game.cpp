@@ -1,6 +1,8 @@
 // One window per game folder, through a named object that holds the first window's handle.
 #include "one_window_per_game.h"
 
+#include "system_function.h"
+
 #include <cstdint>
 #include <iterator>
 
@@ -14,15 +16,41 @@ void AppendHex(PathText& name, std::uint64_t value, int digits) {
 }
 
 // The folder as the file system knows it, whatever the path it was reached by: the serial
-// number of its volume and its index there. Asks for no access to the folder, only to look at
-// it. False where the system gives none (some network shares answer 0 for both).
-bool IdentityOf(const PathText& folder, BY_HANDLE_FILE_INFORMATION& identity) {
+// number of its volume and its id there.
+struct FolderIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t idHigh = 0;
+    std::uint64_t idLow = 0;
+};
+
+// Windows 8 and later give a folder's 128-bit id, which alone is unique on ReFS; older systems,
+// and file systems that do not answer it, the 64-bit file index. The folder is opened for no
+// access at all, only to be looked at. False where the system gives no id (0).
+bool IdentityOf(const PathText& folder, FolderIdentity& identity) {
     const HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    const BOOL known = GetFileInformationByHandle(handle, &identity);
+    struct FileIdInfo {  // FILE_ID_INFO
+        ULONGLONG volumeSerialNumber;
+        BYTE fileId[16];
+    } id{};
+    constexpr int kFileIdInfo = 18;  // of FILE_INFO_BY_HANDLE_CLASS, Windows 8 and later
+    using GetFileInformationByHandleExFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+    const auto getInformationEx = LookUpFunction<GetFileInformationByHandleExFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                                                  "GetFileInformationByHandleEx");
+    BY_HANDLE_FILE_INFORMATION file{};
+    if (getInformationEx != nullptr && getInformationEx(handle, kFileIdInfo, &id, sizeof id)) {
+        identity.volume = id.volumeSerialNumber;
+        for (int i = 0; i < 8; ++i) {
+            identity.idLow |= std::uint64_t(id.fileId[i]) << (8 * i);
+            identity.idHigh |= std::uint64_t(id.fileId[8 + i]) << (8 * i);
+        }
+    } else if (GetFileInformationByHandle(handle, &file)) {
+        identity.volume = file.dwVolumeSerialNumber;
+        identity.idLow = (std::uint64_t(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
+    }
     CloseHandle(handle);
-    return known && (identity.dwVolumeSerialNumber != 0 || identity.nFileIndexHigh != 0 || identity.nFileIndexLow != 0);
+    return identity.idHigh != 0 || identity.idLow != 0;
 }
 
 // FNV-1a of the path with its letters folded as Windows matches names: one name for the
@@ -52,17 +80,18 @@ HWND PublishedWindow(HANDLE shared) {
 
 }  // namespace
 
-// "Local\ZvkCameraMode.<volume>.<index>", or "Local\ZvkCameraMode.path.<hash>", and
+// "Local\ZvkCameraMode.<volume>.<id>", or "Local\ZvkCameraMode.path.<hash>", and
 // ".elevated" for an elevated claimant. The Local\ namespace is the player's own session.
 PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
     PathText name;
     if (gameFolder.empty()) return name;
     name.appendAscii("Local\\ZvkCameraMode.");
-    BY_HANDLE_FILE_INFORMATION identity{};
+    FolderIdentity identity;
     if (IdentityOf(gameFolder, identity)) {
-        AppendHex(name, identity.dwVolumeSerialNumber, 8);
+        AppendHex(name, identity.volume, 16);
         name.appendAscii(".");
-        AppendHex(name, (std::uint64_t(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow, 16);
+        AppendHex(name, identity.idHigh, 16);
+        AppendHex(name, identity.idLow, 16);
     } else {
         name.appendAscii("path.");
         AppendHex(name, HashOfPath(gameFolder), 16);
