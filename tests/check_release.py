@@ -13,6 +13,7 @@ the signed zip from one whose exe differs by a byte.
 
 Files not yet added to git are not copied: add new sources before running it.
 """
+import base64
 import hashlib
 import io
 import os
@@ -139,6 +140,18 @@ def signed_release_problems(copy, work, unsigned_files):
                                       out=work / "attached.exe")
     if attached != signed:
         problems.append(f"{sig.name} attached to the unsigned build does not give the signed exe {words}")
+
+    # A signature changed in one byte of what the signer's key made is refused, though its
+    # digest of the exe still holds: the release reads the signer from it with this tool first.
+    pem = sig.read_text(encoding="ascii").splitlines()
+    damaged = bytearray(base64.b64decode("".join(line for line in pem if not line.startswith("-----"))))
+    damaged[-8] ^= 1
+    (work / "damaged.sig").write_bytes(b"-----BEGIN PKCS7-----\n" + base64.encodebytes(bytes(damaged)) +
+                                       b"-----END PKCS7-----\n")
+    read = subprocess.run([sys.executable, str(ROOT / "tools" / "signature_info.py"), str(work / "damaged.sig")],
+                          capture_output=True, text=True)
+    if read.returncode == 0 or "does not verify" not in read.stderr:
+        problems.append(f"a signature damaged in one byte is taken for the signer's: {read.stdout}{read.stderr}")
 
     # tools/verify-release rebuilds the copy: the signed zip is that build; one byte more is not.
     verified = subprocess.run([str(ROOT / "tools" / "verify-release"), "--sources", str(copy),

@@ -4,7 +4,10 @@ Authenticode PKCS#7 SignedData, PEM or DER), as lines for BUILDINFO.txt: the dig
 timestamp authority vouched for the time of signing, and the signer's certificate: its subject,
 its SHA-256 fingerprint, the SHA-1 thumbprint that Windows shows, and the end of its validity.
 Taken from the signature rather than from the certificate file, so that a rebuild that
-attaches the same signature says the same.
+attaches the same signature says the same. Fails, saying so, where the signature does not
+verify with its signer's own key: a signature damaged or made up, whatever its certificate's
+chain (osslsigncode checks that the signature is of the exe, and the chain, which a test
+certificate or a root that Debian's bundle lacks never passes).
 
     signature_info.py ZvkCameraMode-<version>.exe.sig
 """
@@ -12,9 +15,11 @@ import base64
 import hashlib
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
-SEQUENCE, SET, CONTEXT_0, CONTEXT_1 = 0x30, 0x31, 0xA0, 0xA1
+SEQUENCE, SET, CONTEXT_0, CONTEXT_1, OCTET_STRING = 0x30, 0x31, 0xA0, 0xA1, 0x04
+MESSAGE_DIGEST = bytes.fromhex("06092a864886f70d010904")  # the signed attribute of the content's digest
 SHA256 = bytes.fromhex("0609608648016503040201")  # the OID 2.16.840.1.101.3.4.2.1, as DER
 TIMESTAMPS = (bytes.fromhex("06092a864886f70d010906"),  # a counter-signature (Authenticode's own)
               bytes.fromhex("060a2b060104018237030301"))  # an RFC 3161 timestamp token
@@ -36,6 +41,9 @@ class Element:
     def bytes(self):
         return self.data[self.begin:self.end]
 
+    def content(self):
+        return self.data[self.start:self.end]
+
     def children(self):
         at, found = self.start, []
         while at < self.end:
@@ -45,10 +53,14 @@ class Element:
 
 
 def signer(der):
-    """(the signer's certificate, signed with SHA-256, timestamped) of a PKCS#7 SignedData."""
+    """(the signer's certificate, signed with SHA-256, timestamped, the signer's own proof) of
+    a PKCS#7 SignedData. The proof: what the signer's key signed (its signed attributes, as
+    the SET they are), the signature, and whether the attributes' digest of the content is the
+    content's (Authenticode's content: the SpcIndirectDataContent's own bytes, past its tag)."""
     content_info = Element(der, 0)
     signed_data = content_info.children()[1].children()[0]
     parts = signed_data.children()
+    indirect_data = parts[2].children()[1].children()[0]
     certificates = next(part for part in parts if part.tag == CONTEXT_0).children()
     signer_info = parts[-1].children()[0]
     fields = signer_info.children()
@@ -56,11 +68,18 @@ def signer(der):
     digest_is_sha256 = fields[2].bytes().find(SHA256) >= 0
     unsigned = fields[-1].bytes() if fields[-1].tag == CONTEXT_1 else b""
     timestamped = any(oid in unsigned for oid in TIMESTAMPS)
+    attributes = next(part for part in fields if part.tag == CONTEXT_0)
+    signed = bytes([SET]) + attributes.bytes()[1:]
+    signature = next(part for part in fields[3:] if part.tag == OCTET_STRING)
+    content_digest = hashlib.sha256(indirect_data.content()).digest()
+    digest_holds = any(kind.bytes() == MESSAGE_DIGEST and value.children()[0].content() == content_digest
+                       for kind, value in (attribute.children() for attribute in attributes.children()))
+    proof = (signed, signature.content(), digest_holds)
     for certificate in certificates:
         tbs = certificate.children()[0].children()
         tbs = tbs[1:] if tbs[0].tag == CONTEXT_0 else tbs  # past the version
         if tbs[0].bytes() == serial and tbs[2].bytes() == issuer:
-            return certificate.bytes(), digest_is_sha256, timestamped
+            return certificate.bytes(), digest_is_sha256, timestamped, proof
     raise ValueError("the signature holds no certificate of its signer")
 
 
@@ -69,14 +88,33 @@ def openssl_x509(certificate, option):
                           input=certificate, capture_output=True, check=True).stdout.decode().strip().split("=", 1)[1]
 
 
+def signed_by_its_signer(certificate, proof):
+    """Whether the signer's key made the signature over what it signed, and that holds the
+    content's digest."""
+    signed, signature, digest_holds = proof
+    if not digest_holds:
+        return False
+    with tempfile.TemporaryDirectory() as folder:
+        key, attributes, signature_file = (Path(folder) / name for name in ("key.pem", "signed.der", "signature.bin"))
+        key.write_bytes(subprocess.run(["openssl", "x509", "-inform", "DER", "-noout", "-pubkey"], input=certificate,
+                                       capture_output=True, check=True).stdout)
+        attributes.write_bytes(signed)
+        signature_file.write_bytes(signature)
+        return subprocess.run(["openssl", "dgst", "-sha256", "-verify", str(key), "-signature", str(signature_file),
+                               str(attributes)], capture_output=True).returncode == 0
+
+
 def main(path):
     data = Path(path).read_bytes()
     if data.startswith(b"-----BEGIN"):
         data = base64.b64decode(b"".join(line for line in data.splitlines() if not line.startswith(b"-----")))
     try:
-        certificate, sha256, timestamped = signer(data)
+        certificate, sha256, timestamped, proof = signer(data)
     except (ValueError, IndexError, StopIteration) as error:
         sys.exit(f"signature_info: {path} is no Authenticode signature that can be read: {error}")
+    if not signed_by_its_signer(certificate, proof):
+        sys.exit(f"signature_info: {path} does not verify with its signer's own key: it is damaged, or not the "
+                 "signer's")
 
     def fingerprint(digest):
         return ":".join(f"{byte:02X}" for byte in digest)
