@@ -7,8 +7,10 @@
 
 #include "other_process.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -77,10 +79,15 @@ int main(int argc, char** argv) {
         }
         programs.push_back({argument.substr(0, equals), PathFromCommandLine(argv[i] + equals + 1).wstring()});
     }
-    // In turn, so that whatever the machine does meanwhile weighs on all alike.
+    // In turn, so that whatever the machine does meanwhile weighs on all alike; each round in
+    // another order, the same from run to run, so that none always starts first or always
+    // follows the same program (whose ending may still weigh on the next start).
+    std::vector<const Program*> order;
+    for (const Program& program : programs) order.push_back(&program);
     for (int run = 0; run < runs; ++run) {
-        for (const Program& program : programs) {
-            if (!MeasureOnce(program.name.c_str(), program.path, folder)) return 1;
+        std::shuffle(order.begin(), order.end(), std::mt19937(unsigned(run)));
+        for (const Program* program : order) {
+            if (!MeasureOnce(program->name.c_str(), program->path, folder)) return 1;
         }
     }
     return 0;
