@@ -60,15 +60,35 @@ def quartiles(values):
     return first, median, third
 
 
-def startup_and_memory(build_folder, names):
-    """Start-up times (ms) and peak working sets (bytes) of each program, a list a name, in rounds."""
+def game_folder():
+    """A game folder without a camera file: the program starts with no button pressed in."""
     game = BUILD / "bench-game"
     (game / "Cars").mkdir(parents=True, exist_ok=True)
+    return game
+
+
+def probe(build_folder):
+    return [str(ROOT / "tools" / "with-display"), str(ROOT / "tools" / "wine-run"),
+            str(build_folder / "bench" / "startup_probe.exe")]
+
+
+def looks_the_same(build_folder):
+    """Whether the same-look floor draws the program's window at start, pixel for pixel."""
+    result = subprocess.run([*probe(build_folder), "--same-picture", str(game_folder()),
+                             f"program={build_folder / 'window' / 'ZvkCameraMode.exe'}",
+                             f"look={build_folder / 'bench' / FLOOR_EXES['look']}"],
+                            text=True, stdout=subprocess.PIPE)
+    answer = result.stdout.strip() or f"not compared (the probe ended with {result.returncode})"
+    return result.returncode == 0, answer
+
+
+def startup_and_memory(build_folder, names):
+    """Start-up times (ms) and peak working sets (KiB) of each program, a list a name, in rounds."""
+    game = game_folder()
     programs = [f"program={build_folder / 'window' / 'ZvkCameraMode.exe'}"]
     programs += [f"{name}={build_folder / 'bench' / exe}" for name, exe in names.items()]
-    probe = build_folder / "bench" / "startup_probe.exe"
     # One warm-up round so that none pays for a cold Wine prefix or a cold disk cache.
-    command = [str(ROOT / "tools" / "with-display"), str(ROOT / "tools" / "wine-run"), str(probe)]
+    command = probe(build_folder)
     run(*command, "1", str(game), *programs, stdout=subprocess.DEVNULL)
     output = run(*command, str(RUNS), str(game), *programs, stdout=subprocess.PIPE).stdout
     # Kept for a closer look, or to pool several runs.
@@ -176,6 +196,7 @@ def main():
     win32 = build("bench-win32", "-DCMAKE_BUILD_TYPE=MinSizeRel",
                   f"-DCMAKE_TOOLCHAIN_FILE={ROOT / 'cmake' / 'mingw-i686.cmake'}")
 
+    same, picture = looks_the_same(win64)
     load_at_start = os.getloadavg()
     times, peaks = startup_and_memory(win64, {**FLOOR_EXES, **{name: f"{name}.exe" for name, _ in PARTS}})
     win32_skipped = why_not_win32()
@@ -192,6 +213,9 @@ def main():
     print("runs in turn under Wine; install: medians over 25 repetitions of 200 installs, natively)")
     print(f"Load average (1 min; {os.cpu_count()} cores): {load_before[0]:.1f} before building, "
           f"{load_at_start[0]:.1f} as the start-ups began, {load_at_end[0]:.1f} as they ended")
+    print()
+    print(f"The same-look floor against the program's window at start, pixel for pixel: {picture}"
+          f"{'' if same else ' (the floor no longer has the look: see bench/same_look.cpp)'}")
     print()
     print("The 64-bit build (the same sources as the exe that ships):")
     print()

@@ -2,6 +2,9 @@
 // until its window is shown and the program idle, and its peak working set.
 //   startup_probe RUNS GAME_FOLDER NAME=PROGRAM.exe...
 // Prints one line per run: "<name> <milliseconds> <peak working set bytes>".
+//   startup_probe --same-picture GAME_FOLDER A=PROGRAM.exe B=PROGRAM.exe
+// Says whether the two programs' windows look the same at start, pixel for pixel, and exits
+// with 1 where they do not.
 #include <windows.h>
 #include <psapi.h>
 
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,7 +29,37 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-bool MeasureOnce(const char* name, const std::wstring& program, const std::wstring& folder) {
+// The window as it is on the screen, frame and all, row by row; its width and height last.
+std::vector<DWORD> PictureOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(std::size_t(width) * std::size_t(height));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    pixels.push_back(DWORD(width));
+    pixels.push_back(DWORD(height));
+    return pixels;
+}
+
+// Starts `program`, measures, and ends it. With `picture`, also takes the window's picture as
+// soon as it is shown: the help text's caret blinks, but not yet.
+bool MeasureOnce(const char* name, const std::wstring& program, const std::wstring& folder,
+                 std::vector<DWORD>* picture = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -42,6 +76,10 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
     while ((window = FindTopLevelWindow(process.dwProcessId, [](HWND) { return true; })) == nullptr)
         Sleep(1);
     QueryPerformanceCounter(&shown);
+    if (picture != nullptr) {
+        Sleep(100);  // what the window drew reaches the screen
+        *picture = PictureOf(window);
+    }
     Sleep(300);  // settled: the first paint and whatever follows it count towards memory
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
@@ -50,15 +88,48 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (picture != nullptr) return true;
     std::printf("%s %.2f %llu\n", name, Milliseconds(start, shown),
                 static_cast<unsigned long long>(memory.PeakWorkingSetSize));
     std::fflush(stdout);
     return true;
 }
 
+// How many pixels differ: all of them where the sizes differ.
+std::size_t PixelsApart(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    if (a.size() != b.size() || a.back() != b.back()) return std::max(a.size(), b.size()) - 2;
+    std::size_t apart = 0;
+    for (std::size_t i = 0; i + 2 < a.size(); ++i) apart += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+    return apart;
+}
+
+// A few tries: a start may catch a blink of the caret or a late paint, a real difference shows
+// every time.
+int SamePicture(const std::wstring& folder, const std::wstring& a, const std::wstring& b) {
+    std::size_t fewest = SIZE_MAX;
+    for (int attempt = 0; attempt < 3 && fewest != 0; ++attempt) {
+        std::vector<DWORD> first, second;
+        if (!MeasureOnce("A", a, folder, &first) || !MeasureOnce("B", b, folder, &second)) return 2;
+        fewest = std::min(fewest, PixelsApart(first, second));
+    }
+    if (fewest == 0) {
+        std::printf("same\n");
+        return 0;
+    }
+    std::printf("differs in %zu pixels\n", fewest);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--same-picture") {
+        const auto path = [](const char* argument) {
+            const char* equals = std::strchr(argument, '=');
+            return PathFromCommandLine(equals != nullptr ? equals + 1 : argument).wstring();
+        };
+        return SamePicture(PathFromCommandLine(argv[2]).wstring(), path(argv[3]), path(argv[4]));
+    }
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s RUNS GAME_FOLDER NAME=PROGRAM.exe...\n", argv[0]);
         return 2;
