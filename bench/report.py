@@ -142,10 +142,10 @@ def spread(values, unit, digits):
     return f"{median:.{digits}f} {unit} ({first:.{digits}f}–{third:.{digits}f})"
 
 
-def verdict(ratio, target):
+def verdict(ratio, target, ratio_spread=""):
     if target is None:
-        return f"{ratio:.2f} | —"
-    return f"{ratio:.2f} | <= {target}: {'met' if ratio <= target else 'MISSED'}"
+        return f"{ratio:.2f}{ratio_spread} | —"
+    return f"{ratio:.2f}{ratio_spread} | <= {target}: {'met' if ratio <= target else 'MISSED'}"
 
 
 def paired_differences(whole, without):
@@ -154,18 +154,22 @@ def paired_differences(whole, without):
     return [a - b for a, b in zip(whole, without)]
 
 
+def paired_ratios(ours, floor):
+    """Per round, the program against the floor: runs in the same round met the same machine."""
+    return [a / b for a, b in zip(ours, floor)]
+
+
 def print_floor_table(times, peaks, floors):
     print("| measure | ZVK Camera Mode | floor | ratio | target |")
     print("|---|---|---|---|---|")
     measures = [("startup", "start-up to shown and idle", times, "ms", 1),
                 ("memory", "peak working set", peaks, "KiB", 0)]
     for key, title, values, unit, digits in measures:
-        ours = statistics.median(values["program"])
         for floor in floors:
-            floor_name = FLOORS[floor]
-            ratio = ours / statistics.median(values[floor])
+            first, ratio, third = quartiles(paired_ratios(values["program"], values[floor]))
             print(f"| {title} | {spread(values['program'], unit, digits)} | "
-                  f"{spread(values[floor], unit, digits)} ({floor_name}) | {verdict(ratio, TARGETS.get((key, floor)))} |")
+                  f"{spread(values[floor], unit, digits)} ({FLOORS[floor]}) | "
+                  f"{verdict(ratio, TARGETS.get((key, floor)), f' ({first:.2f}–{third:.2f})')} |")
 
 
 def print_parts(times, peaks):
@@ -209,8 +213,9 @@ def main():
     size, imports, rules_hold = shipping_exe(win32)
 
     print()
-    print(f"Footprint and speed (start-up and memory: medians with first and third quartiles over {RUNS} rounds of")
-    print("runs in turn under Wine; install: medians over 25 repetitions of 200 installs, natively)")
+    print(f"Footprint and speed. Start-up and memory: {RUNS} rounds of runs in turn under Wine, each figure a")
+    print("median with its first and third quartiles, each ratio the median of the ratios within a round.")
+    print("Install: medians over 25 repetitions of 200 installs, natively.")
     print(f"Load average (1 min; {os.cpu_count()} cores): {load_before[0]:.1f} before building, "
           f"{load_at_start[0]:.1f} as the start-ups began, {load_at_end[0]:.1f} as they ended")
     print()
