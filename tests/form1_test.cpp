@@ -191,33 +191,37 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
     }
 }
 
-// The answers of reads of the preset in place come by message, each with its read's number:
-// one that a later read or an install outdated is not the latest, whatever it says.
-TEST_F(GameFolderTest, ReadsOfThePresetInPlaceAnswerByMessageAndOutdatedOnesAreKnown) {
+// The preset in place is read by the window's timer, and read again, by the timer, while a
+// scanner holds the camera file: a read never waits for the file. A read stopped reads no more.
+TEST_F(GameFolderTest, ThePresetInPlaceIsReadByTimerAgainWhileTheFileIsHeld) {
     fs::create_directory("Cars");
     test_support::WriteBytes(fs::path("Cars") / "Cameras.ini", test_support::InstalledBytes(1));
     const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    const auto answer = [&] {
+    // The reader's timer, as the window's message loop would see it. (A window of an earlier
+    // test may have left its WM_QUIT, which comes whatever the filter.)
+    const auto timerFires = [&](int withinMilliseconds) {
         MSG message{};
-        // (A window of an earlier test may have left its WM_QUIT, which comes whatever the filter.)
-        for (int wait = 0; wait < 250; ++wait) {
-            if (PeekMessageW(&message, window, PresetInPlaceReader::kAnswer, PresetInPlaceReader::kAnswer, PM_REMOVE) &&
-                message.message == PresetInPlaceReader::kAnswer)
-                break;
+        for (int waited = 0; waited < withinMilliseconds; waited += 20) {
+            if (PeekMessageW(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE) && message.message == WM_TIMER &&
+                message.wParam == PresetInPlaceReader::kTimer)
+                return true;
             Sleep(20);
         }
-        return message;
+        return false;
     };
+    HANDLE scanner = CreateFileW(L"Cars\\Cameras.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
     PresetInPlaceReader reader;
     reader.Start(window, PathText(root().native()));
-    reader.Outdate();
-    const MSG outdated = answer();
-    EXPECT_EQ(outdated.message, PresetInPlaceReader::kAnswer);
-    EXPECT_FALSE(reader.IsLatest(outdated.wParam));
+    ASSERT_TRUE(timerFires(3000));
+    EXPECT_EQ(reader.OnTimer(), PresetInPlaceReader::kNotYet) << "read while held";
+    CloseHandle(scanner);
+    ASSERT_TRUE(timerFires(3000)) << "not read again";
+    EXPECT_EQ(reader.OnTimer(), 1) << "not Car Mode";
+    EXPECT_FALSE(timerFires(600)) << "read again once read";
     reader.Start(window, PathText(root().native()));
-    const MSG latest = answer();
-    EXPECT_TRUE(reader.IsLatest(latest.wParam));
-    EXPECT_EQ(latest.lParam, 1) << "not Car Mode";
+    reader.Stop();
+    EXPECT_FALSE(timerFires(600)) << "read though stopped";
     DestroyWindow(window);
 }
 

@@ -17,8 +17,10 @@ void CameraActions::OnShown(const GameFolderLookup& gameAtStart) {
     GetSystemMenu(window_, FALSE);
 }
 
-void CameraActions::OnPresetRead(WPARAM read, LPARAM preset) {
-    if (presetReader_.IsLatest(read)) ShowPresetInPlace(int(preset));
+void CameraActions::OnTimer(UINT_PTR timer) {
+    if (timer != PresetInPlaceReader::kTimer) return;
+    const int preset = presetReader_.OnTimer();
+    if (preset != PresetInPlaceReader::kNotYet) ShowPresetInPlace(preset);
 }
 
 void CameraActions::Install(std::size_t presetIndex) {
@@ -59,7 +61,7 @@ void CameraActions::PutBack(const GameFolderLookup& where, unsigned keptFile) {
 void CameraActions::Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
     // A preset just put in place is known to be there; after anything else the file tells.
     if (result.succeeded() && source.preset != nullptr) {
-        presetReader_.Outdate();
+        presetReader_.Stop();
         ShowPresetInPlace(int(source.preset - ThePresetTable().data()));
     } else {
         presetReader_.Start(window_, where.found.path);

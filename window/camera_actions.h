@@ -22,8 +22,8 @@ public:
     // at start has been read, and the window gets its own copy of the window menu, which the
     // put-back items extend, from the first time it opens.
     void OnShown(const GameFolderLookup& gameAtStart);
-    // A read of the preset in place has answered.
-    void OnPresetRead(WPARAM read, LPARAM preset);
+    // A timer of the window has fired: the preset in place may be read now.
+    void OnTimer(UINT_PTR timer);
     // Installs the preset of ThePresetTable() at `presetIndex` where the game is now.
     void Install(std::size_t presetIndex);
     // The game or another tool may have changed the camera file while the window was inactive.

@@ -95,8 +95,8 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_SYSCOMMAND:
             if (form->OnSystemCommand(wParam)) return 0;
             break;
-        case PresetInPlaceReader::kAnswer:
-            form->actions_.OnPresetRead(wParam, lParam);
+        case WM_TIMER:
+            form->actions_.OnTimer(wParam);
             return 0;
         case WM_DESTROY:
             form->OnDestroy();

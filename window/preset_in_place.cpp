@@ -1,65 +1,67 @@
-// Reading the preset in place on a thread of its own: see preset_in_place.h.
+// Reading the preset in place by the window's timer: see preset_in_place.h.
 #include "preset_in_place.h"
 
 #include "camera_file.h"
 #include "game_folder_search.h"
 
-#include <cstdlib>
-#include <new>
-
 namespace zvk {
 namespace {
 
-// What a read is to do; the thread that does it owns it.
-struct Read {
-    HWND window;
-    WPARAM number;
-    bool lookAgain;
-    PathText gameFolder;
-};
+// The first read comes after the window's first paint (a timer's message comes only once no
+// painting is pending); a held file is read again every quarter of a second, for half a
+// minute at most.
+constexpr UINT kFirstRead = USER_TIMER_MINIMUM;
+constexpr UINT kBetweenReads = 250;
+constexpr int kMostReads = 120;
 
-// A scanner may hold the camera file longer than the core waits for a hold (about 1.3 s a read):
-// nothing waits on this thread, so it reads again, for about half a minute in all, rather than
-// show no preset pressed in for a file that is one.
-constexpr int kMostReadsOfAHeldFile = 20;
-constexpr DWORD kPauseBetweenReads = 250;
+VOID WINAPI NoPause(DWORD) {}
 
-// The index of the preset the camera file in `gameFolder` holds, or -1.
-int PresetInPlace(const PathText& gameFolder) {
-    if (gameFolder.empty()) return -1;
-    const PathText cameraFile = CameraFileIn(gameFolder);
-    for (int read = 1;; ++read) {
-        const CameraFileContent content = ReadCameraFile(kSystemFileCalls, cameraFile.c_str());
-        const bool held = content.kind == CameraFileContent::Unreadable &&
-                          (content.osError == ERROR_SHARING_VIOLATION || content.osError == ERROR_LOCK_VIOLATION);
-        if (!held || read == kMostReadsOfAHeldFile)
-            return content.kind == CameraFileContent::Preset ? int(content.preset) : -1;
-        Sleep(kPauseBetweenReads);
-    }
-}
-
-DWORD WINAPI ReadAndAnswer(void* parameter) {
-    Read* read = static_cast<Read*>(parameter);
-    const PathText gameFolder = read->lookAgain ? LookForGameFolder().found.path : read->gameFolder;
-    // A window closed meanwhile takes no message: nothing is left to tell.
-    PostMessageW(read->window, PresetInPlaceReader::kAnswer, read->number, LPARAM(PresetInPlace(gameFolder)));
-    read->~Read();
-    std::free(read);
-    return 0;
+// The system's file calls, with no pause between the tries at a held file: the window's thread
+// must not sleep, and its timer tries again later.
+FileCalls CallsThatNeverPause() {
+    FileCalls calls = kSystemFileCalls;
+    calls.sleep = &NoPause;
+    return calls;
 }
 
 }  // namespace
 
 void PresetInPlaceReader::Start(HWND window, const PathText& gameFolder, bool lookAgain) {
-    void* memory = std::malloc(sizeof(Read));
-    if (memory == nullptr) return;
-    Read* read = new (memory) Read{window, ++latest_, lookAgain, gameFolder};
-    const HANDLE thread = CreateThread(nullptr, 0, &ReadAndAnswer, read, 0, nullptr);
-    if (thread == nullptr) {
-        ReadAndAnswer(read);  // without a thread of its own: here and now, late rather than never
-        return;
+    window_ = window;
+    gameFolder_ = gameFolder;
+    lookAgain_ = lookAgain;
+    readsLeft_ = kMostReads;
+    SetTimer(window_, kTimer, kFirstRead, nullptr);
+}
+
+void PresetInPlaceReader::Stop() {
+    readsLeft_ = 0;
+    if (window_ != nullptr) KillTimer(window_, kTimer);
+}
+
+int PresetInPlaceReader::OnTimer() {
+    if (readsLeft_ == 0) {
+        Stop();
+        return kNotYet;
     }
-    CloseHandle(thread);
+    if (lookAgain_) {
+        gameFolder_ = LookForGameFolder().found.path;
+        lookAgain_ = false;
+    }
+    if (gameFolder_.empty()) {
+        Stop();
+        return -1;
+    }
+    static const FileCalls kCalls = CallsThatNeverPause();
+    const CameraFileContent content = ReadCameraFile(kCalls, CameraFileIn(gameFolder_).c_str());
+    const bool held = content.kind == CameraFileContent::Unreadable &&
+                      (content.osError == ERROR_SHARING_VIOLATION || content.osError == ERROR_LOCK_VIOLATION);
+    if (held && --readsLeft_ > 0) {
+        SetTimer(window_, kTimer, kBetweenReads, nullptr);
+        return kNotYet;
+    }
+    Stop();
+    return content.kind == CameraFileContent::Preset ? int(content.preset) : -1;
 }
 
 }  // namespace zvk
