@@ -65,12 +65,16 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
     PROCESS_INFORMATION process{};
     std::wstring commandLine = L"\"" + program + L"\"";
     LARGE_INTEGER start, shown;
-    QueryPerformanceCounter(&start);
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        std::fprintf(stderr, "cannot start %s: error %lu\n", name, GetLastError());
-        return false;
+    // Wine now and then refuses a start at once (ERROR_INTERNAL_ERROR, say): a second try is
+    // timed from its own start.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        QueryPerformanceCounter(&start);
+        started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 folder.c_str(), &startup, &process) != FALSE;
+        if (!started) std::fprintf(stderr, "cannot start %s: error %lu\n", name, GetLastError());
     }
+    if (!started) return false;
     WaitForInputIdle(process.hProcess, 30000);
     HWND window = nullptr;
     while ((window = FindTopLevelWindow(process.dwProcessId, [](HWND) { return true; })) == nullptr)
