@@ -34,11 +34,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = L"BareWindow";
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"BareWindow", L"Bare window", WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 246, 344, nullptr, nullptr,
-                                  instance, nullptr);
-    CreateWindowExW(0, L"BUTTON", L"Exit", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 8, 256, 73, 25,
-                    window, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, L"BareWindow", L"Bare window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  246, 344, nullptr, nullptr, instance, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Exit", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 8, 256, 73, 25, window, nullptr,
+                    instance, nullptr);
     ShowWindow(window, showCommand);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -17,12 +17,11 @@ inline HFONT CreateFontWithout(int, int, int, int, int, DWORD, DWORD, DWORD, DWO
 #elif defined(ZVK_LOOK_WITH_HELP_FACE)
 // The help font as designed in every other respect, in a face the system has
 // (ZVK_LOOK_WITH_HELP_FACE names it): what a missing face costs.
-inline HFONT CreateFontInAnotherFace(int height, int width, int escapement, int orientation, int weight,
-                                     DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                                     DWORD precision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                                     LPCWSTR) {
-    return CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
-                       precision, clipPrecision, quality, pitchAndFamily, ZVK_LOOK_WITH_HELP_FACE);
+inline HFONT CreateFontInAnotherFace(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                     DWORD underline, DWORD strikeOut, DWORD charSet, DWORD precision,
+                                     DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR) {
+    return CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet, precision,
+                       clipPrecision, quality, pitchAndFamily, ZVK_LOOK_WITH_HELP_FACE);
 }
 #define CreateFontW zvk::bench::CreateFontInAnotherFace
 #endif

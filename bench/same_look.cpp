@@ -116,9 +116,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.lpszClassName = L"ZvkSameLook";
     if (!RegisterClassExW(&windowClass)) return 1;
     const SIZE frame = form.look.FrameSizeAtSystemDpi();
-    HWND window = CreateWindowExW(Form1Look::kWindowExStyle, L"ZvkSameLook", zvk::kForm1Title,
-                                  Form1Look::kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx, frame.cy,
-                                  nullptr, nullptr, instance, &form);
+    HWND window = CreateWindowExW(Form1Look::kWindowExStyle, L"ZvkSameLook", zvk::kForm1Title, Form1Look::kWindowStyle,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, &form);
     if (window == nullptr) return 1;
     ShowWindow(window, showCommand);
 

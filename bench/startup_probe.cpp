@@ -77,8 +77,7 @@ bool MeasureOnce(const char* name, const std::wstring& program, const std::wstri
     if (!started) return false;
     WaitForInputIdle(process.hProcess, 30000);
     HWND window = nullptr;
-    while ((window = FindTopLevelWindow(process.dwProcessId, [](HWND) { return true; })) == nullptr)
-        Sleep(1);
+    while ((window = FindTopLevelWindow(process.dwProcessId, [](HWND) { return true; })) == nullptr) Sleep(1);
     QueryPerformanceCounter(&shown);
     if (picture != nullptr) {
         Sleep(100);  // what the window drew reaches the screen

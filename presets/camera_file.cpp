@@ -55,12 +55,14 @@ int PresetWrittenAs(std::string_view bytes) {
 CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraFile) {
     CameraFileContent content;
     switch (KindOf(calls, cameraFile)) {
-        case PathKind::Missing: return content;
+        case PathKind::Missing:
+            return content;
         case PathKind::Folder:
             content.kind = CameraFileContent::NotAFile;
             return content;
         case PathKind::File:
-        case PathKind::Unknown: break;
+        case PathKind::Unknown:
+            break;
     }
     content.bytes = WholeFile(calls, cameraFile);
     if (!content.bytes.isRead()) {

@@ -163,15 +163,12 @@ ReplaceResult PutInPlace(const FileCalls& calls, TemporaryFile& file, const Path
 // still `asRead` where that is given (a Replace failure with kChangedMeanwhile where it is not,
 // a ReadCameraFile failure where it cannot be read). Either `target` ends up holding exactly
 // the new bytes, or it is left as it was (see ReplaceResult). Folders are never created.
-ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target,
-                                  const PathChar* temporary,
-                                  std::initializer_list<std::string_view> chunks,
-                                  const AsRead* asRead = nullptr);
+ReplaceResult ReplaceFileContents(const FileCalls& calls, const PathChar* target, const PathChar* temporary,
+                                  std::initializer_list<std::string_view> chunks, const AsRead* asRead = nullptr);
 
 // Writes `bytes` through `temporary` to `copy`, a name that must not be taken: the copy is
 // complete and durable under its name, or absent. A CreateTemporary failure where the temporary
 // file cannot be made, as for an install; any other, a KeepOwnFile failure of the temporary file.
-ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary,
-                       const PathChar* copy);
+ReplaceResult KeepCopy(const FileCalls& calls, std::string_view bytes, const PathChar* temporary, const PathChar* copy);
 
 }  // namespace zvk

@@ -3,10 +3,9 @@
 namespace zvk {
 
 const FileCalls kSystemFileCalls = {
-    &::GetFileAttributesW, &::GetFileAttributesExW,
-    &::CreateFileW,        &::GetFileSizeEx,  &::ReadFile,
-    &::WriteFile,          &::SetFilePointer, &::SetEndOfFile,    &::FlushFileBuffers,
-    &::CloseHandle,        &::MoveFileExW,    &::DeleteFileW,     &::Sleep,
+    &::GetFileAttributesW, &::GetFileAttributesExW, &::CreateFileW,  &::GetFileSizeEx,    &::ReadFile,
+    &::WriteFile,          &::SetFilePointer,       &::SetEndOfFile, &::FlushFileBuffers, &::CloseHandle,
+    &::MoveFileExW,        &::DeleteFileW,          &::Sleep,
 };
 
 namespace {
@@ -162,10 +161,8 @@ private:
 // From the start of the open file: exactly `chunks` and nothing after them, on the disk.
 // `changed` learns whether the file's bytes may differ from before: from the first write on,
 // since a failed write reports no byte written, whatever part of it reached the disk.
-bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::string_view> chunks,
-               bool& changed) {
-    if (calls.setFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR)
+bool Overwrite(const FileCalls& calls, HANDLE file, std::initializer_list<std::string_view> chunks, bool& changed) {
+    if (calls.setFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
         return false;
     changed = true;
     for (std::string_view chunk : chunks) {
@@ -216,8 +213,7 @@ PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
     const DWORD attributes = calls.getFileAttributes(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
-                                                                              : PathKind::Unknown;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Unknown;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
@@ -242,7 +238,8 @@ FileReader::FileReader(const FileCalls& calls, const wchar_t* path)
 }
 
 FileReader::~FileReader() {
-    if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) calls_.closeHandle(reinterpret_cast<HANDLE>(handle_));
+    if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE)
+        calls_.closeHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
 bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
@@ -284,12 +281,12 @@ HANDLE CreateNew(const FileCalls& calls, const wchar_t* path) {
 }  // namespace
 
 TemporaryFile::TemporaryFile(const FileCalls& calls, const wchar_t* path)
-    : calls_(calls), path_(path), handle_(reinterpret_cast<std::intptr_t>(CreateNew(calls, path))),
+    : calls_(calls),
+      path_(path),
+      handle_(reinterpret_cast<std::intptr_t>(CreateNew(calls, path))),
       created_(isOpen()) {}
 
-bool TemporaryFile::write(std::string_view bytes) {
-    return WriteAll(calls_, reinterpret_cast<HANDLE>(handle_), bytes);
-}
+bool TemporaryFile::write(std::string_view bytes) { return WriteAll(calls_, reinterpret_cast<HANDLE>(handle_), bytes); }
 
 bool TemporaryFile::flush() { return calls_.flushFileBuffers(reinterpret_cast<HANDLE>(handle_)) != FALSE; }
 

@@ -19,9 +19,9 @@ struct GameFolderSearch {
 
 struct GameFolder {
     enum Place : std::uint8_t { WorkingFolder, ProgramFolder, NotFound } place = NotFound;
-    PathText path;                // the game folder; empty when not found
-    bool programInTemp = false;   // not found, and the program runs from the temp folder
-    bool pathTooLong = false;     // not found, and a folder looked in has too long a path to hold
+    PathText path;               // the game folder; empty when not found
+    bool programInTemp = false;  // not found, and the program runs from the temp folder
+    bool pathTooLong = false;    // not found, and a folder looked in has too long a path to hold
 };
 
 // How much of the game a folder shows, least first: nothing, a Cars folder, or a Cars folder

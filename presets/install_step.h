@@ -21,9 +21,9 @@ enum class InstallStep : std::uint8_t {
     Write,
     Flush,
     Close,
-    Replace,          // the temporary file could not take the target's place
-    ReadOldFile,      // Windows only: the target's old bytes, read before writing over it
-    WriteInPlace,     // Windows only: the target, written over where every move was refused
+    Replace,       // the temporary file could not take the target's place
+    ReadOldFile,   // Windows only: the target's old bytes, read before writing over it
+    WriteInPlace,  // Windows only: the target, written over where every move was refused
 };
 
 // The file a failed step was working on, which is the one the player must look at.
@@ -32,13 +32,16 @@ enum class StepFile : std::uint8_t { CameraFile, KeptFile, TemporaryFile };
 // The file a step works on, unless its failure says otherwise.
 constexpr StepFile FileOfStep(InstallStep step) {
     switch (step) {
-        case InstallStep::ReadKeptFile: return StepFile::KeptFile;
+        case InstallStep::ReadKeptFile:
+            return StepFile::KeptFile;
         case InstallStep::KeepOwnFile:  // the copy is written through the temporary file
         case InstallStep::CreateTemporary:
         case InstallStep::Write:
         case InstallStep::Flush:
-        case InstallStep::Close: return StepFile::TemporaryFile;
-        default: return StepFile::CameraFile;
+        case InstallStep::Close:
+            return StepFile::TemporaryFile;
+        default:
+            return StepFile::CameraFile;
     }
 }
 

@@ -8,8 +8,8 @@
 namespace zvk {
 
 struct KeptFile {
-    unsigned number;    // as in BackupIn
-    FileTime written;   // when it was kept
+    unsigned number;   // as in BackupIn
+    FileTime written;  // when it was kept
 };
 
 struct KeptFileList {

@@ -35,8 +35,8 @@ std::string Open(const std::string& name, DWORD access, DWORD share, DWORD dispo
     return "CreateFile " + name + " access " + Hex(access) + " share " + Hex(share) + " disposition " +
            Hex(disposition);
 }
-const std::string kMove = "MoveFileEx Cameras.ini.tmp to Cameras.ini flags " +
-                          Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+const std::string kMove =
+    "MoveFileEx Cameras.ini.tmp to Cameras.ini flags " + Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 const std::string kRedirectedCopy = Open("Cameras.ini", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
 
 // The first or the last `count` calls, or all of them where fewer were made.
@@ -102,8 +102,7 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::path folder = root();
-        if (c.cameraFileLength != 0)
-            folder /= std::string(c.cameraFileLength - root().native().size() - 18, 'd');
+        if (c.cameraFileLength != 0) folder /= std::string(c.cameraFileLength - root().native().size() - 18, 'd');
         fs::create_directories(test_support::AnyDepth(folder / "Cars"));
         if (c.cameraFileLength != 0) {
             ASSERT_EQ((folder / "Cars" / "Cameras.ini").native().size(), c.cameraFileLength);
@@ -112,17 +111,23 @@ TEST_F(WindowsReplaceTest, WritesFlushesClosesThenMovesWithWriteThrough) {
         WriteBytes(cameraFile, kOldContent);
         test_support::ResetRecordedCalls();
 
-        ASSERT_TRUE(InstallPreset(test_support::kRecordedCalls, ThePresetTable()[0], PathText(folder.native()))
-                        .succeeded());
+        ASSERT_TRUE(
+            InstallPreset(test_support::kRecordedCalls, ThePresetTable()[0], PathText(folder.native())).succeeded());
 
         const std::string temporary = c.longForm + "Cameras.ini.tmp";
         const std::string create = Open(temporary, GENERIC_WRITE, 0, CREATE_NEW),
                           flush = "FlushFileBuffers " + temporary, close = "CloseHandle " + temporary;
         const std::vector<std::string> expected = {
-            create, "WriteFile " + temporary + " " + std::to_string(kOldContent.size()), flush, close,
+            create,
+            "WriteFile " + temporary + " " + std::to_string(kOldContent.size()),
+            flush,
+            close,
             "MoveFileEx " + temporary + " to " + c.longForm + "Cameras.ini.bak flags " + Hex(MOVEFILE_WRITE_THROUGH),
-            create, "WriteFile " + temporary + " " + std::to_string(ThePresetTable()[0].fileText.size()),
-            "WriteFile " + temporary + " 4", flush, close,
+            create,
+            "WriteFile " + temporary + " " + std::to_string(ThePresetTable()[0].fileText.size()),
+            "WriteFile " + temporary + " 4",
+            flush,
+            close,
             "MoveFileEx " + temporary + " to " + (c.cameraFileLength >= MAX_PATH ? c.longForm : "") +
                 "Cameras.ini flags " + Hex(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
         };
@@ -167,30 +172,71 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         void (*meanwhile)() = nullptr;  // as the first temporary file is made: over the player's own file
     };
     const std::string close = "CloseHandle Cameras.ini";
-    const std::string read = Open("Cameras.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  OPEN_EXISTING);
+    const std::string read =
+        Open("Cameras.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     const Case cases[] = {
-        {"held for a moment", Call::Move, "Cameras.ini", ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS,
+        {"held for a moment",
+         Call::Move,
+         "Cameras.ini",
+         ERROR_SHARING_VIOLATION,
+         2,
+         ERROR_SUCCESS,
          {kMove, "Sleep 10", kMove, "Sleep 20", kMove}},
-        {"held for good", Call::Move, "Cameras.ini", ERROR_SHARING_VIOLATION, kForGood, ERROR_SHARING_VIOLATION,
+        {"held for good",
+         Call::Move,
+         "Cameras.ini",
+         ERROR_SHARING_VIOLATION,
+         kForGood,
+         ERROR_SHARING_VIOLATION,
          {kMove, "Sleep 640", kMove, "DeleteFile Cameras.ini.tmp"}},
-        {"held, sharing nothing, while it is read, then released", Call::Open, "Cameras.ini",
-         ERROR_SHARING_VIOLATION, 2, ERROR_SUCCESS, {kMove},
+        {"held, sharing nothing, while it is read, then released",
+         Call::Open,
+         "Cameras.ini",
+         ERROR_SHARING_VIOLATION,
+         2,
+         ERROR_SUCCESS,
+         {kMove},
          {read, "Sleep 10", read, "Sleep 20", read, "ReadFile Cameras.ini"}},
         // The camera file checked against what was read, as late as can be: then the moves.
-        {"redirected", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 1, ERROR_SUCCESS,
+        {"redirected",
+         Call::Move,
+         "Cameras.ini",
+         ERROR_ACCESS_DENIED,
+         1,
+         ERROR_SUCCESS,
          {"FlushFileBuffers Cameras.ini.tmp", "CloseHandle Cameras.ini.tmp", read, "ReadFile Cameras.ini",
           "ReadFile Cameras.ini", close, kMove, kRedirectedCopy, close, kMove}},
-        {"redirected, then held a moment", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, 2, ERROR_SUCCESS,
+        {"redirected, then held a moment",
+         Call::Move,
+         "Cameras.ini",
+         ERROR_ACCESS_DENIED,
+         2,
+         ERROR_SUCCESS,
          {kMove, kRedirectedCopy, close, kMove, "Sleep 10", kMove}},
-        {"every move refused", Call::Move, "Cameras.ini", ERROR_ACCESS_DENIED, kForGood, ERROR_SUCCESS,
+        {"every move refused",
+         Call::Move,
+         "Cameras.ini",
+         ERROR_ACCESS_DENIED,
+         kForGood,
+         ERROR_SUCCESS,
          {kMove, kRedirectedCopy, "ReadFile Cameras.ini",
           "WriteFile Cameras.ini " + std::to_string(ThePresetTable()[2].fileText.size()), "WriteFile Cameras.ini 4",
           "SetEndOfFile Cameras.ini", "FlushFileBuffers Cameras.ini", close, "DeleteFile Cameras.ini.tmp"}},
-        {"the temporary file made by another copy meanwhile", Call::Open, "Cameras.ini.tmp", ERROR_FILE_EXISTS, 1,
-         ERROR_FILE_EXISTS, {Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_NEW)}},
-        {"the camera file replaced by another copy between the read and the keep", Call::Open, "Cameras.ini.tmp",
-         ERROR_SUCCESS, 0, kChangedMeanwhile, {close, "DeleteFile Cameras.ini.tmp"}, {},
+        {"the temporary file made by another copy meanwhile",
+         Call::Open,
+         "Cameras.ini.tmp",
+         ERROR_FILE_EXISTS,
+         1,
+         ERROR_FILE_EXISTS,
+         {Open("Cameras.ini.tmp", GENERIC_WRITE, 0, CREATE_NEW)}},
+        {"the camera file replaced by another copy between the read and the keep",
+         Call::Open,
+         "Cameras.ini.tmp",
+         ERROR_SUCCESS,
+         0,
+         kChangedMeanwhile,
+         {close, "DeleteFile Cameras.ini.tmp"},
+         {},
          [] { WriteBytes("Cars/Cameras.ini", InstalledBytes(1)); }},
     };
     for (const Case& c : cases) {

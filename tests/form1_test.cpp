@@ -62,18 +62,24 @@ LONG NinePointHeight(UINT dpi) { return -MulDiv(9, int(dpi), 72); }
 struct System {
     const char* name;
     DpiApi api;
-    UINT startDpi;                     // what the window is laid out for once created; 0: the system's
+    UINT startDpi;  // what the window is laid out for once created; 0: the system's
     LONG (*buttonFontHeight)(UINT dpi);
 };
 
 const System kSystems[] = {
-    {"Windows 10", {DpiApi::OfThisSystem().getDpiForWindow, DpiApi::OfThisSystem().adjustWindowRectExForDpi,
-                    &StrictSystemParametersInfoForDpi, DpiApi::OfThisSystem().getSystemMetricsForDpi, nullptr},
-     0, &NinePointHeight},
-    {"Windows 8.1 on a 144 DPI monitor", {nullptr, nullptr, nullptr, nullptr, &MonitorAt144Dpi}, 144,
+    {"Windows 10",
+     {DpiApi::OfThisSystem().getDpiForWindow, DpiApi::OfThisSystem().adjustWindowRectExForDpi,
+      &StrictSystemParametersInfoForDpi, DpiApi::OfThisSystem().getSystemMetricsForDpi, nullptr},
+     0,
+     &NinePointHeight},
+    {"Windows 8.1 on a 144 DPI monitor",
+     {nullptr, nullptr, nullptr, nullptr, &MonitorAt144Dpi},
+     144,
      &SystemMessageFontHeight},
     {"Windows XP to 8", {}, 0, &SystemMessageFontHeight},
-    {"frames computed wider than drawn", {nullptr, &AdjustWithBordersNotDrawn, nullptr, nullptr, nullptr}, 0,
+    {"frames computed wider than drawn",
+     {nullptr, &AdjustWithBordersNotDrawn, nullptr, nullptr, nullptr},
+     0,
      &SystemMessageFontHeight},
 };
 
@@ -166,8 +172,9 @@ TEST(Form1Colours, FollowTheHighContrastTheme) {
     Form1 form(DpiApi::OfThisSystem(), &TestHighContrastIsOn);
     ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
     const auto colourFor = [&](UINT message, int id, HDC dc) {
-        return BrushColour(reinterpret_cast<HBRUSH>(SendMessageW(
-            form.window(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(form.window(), id)))));
+        return BrushColour(
+            reinterpret_cast<HBRUSH>(SendMessageW(form.window(), message, reinterpret_cast<WPARAM>(dc),
+                                                  reinterpret_cast<LPARAM>(GetDlgItem(form.window(), id)))));
     };
     const WindowDc screen(nullptr);
     const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.dc(), 240, 320));
@@ -256,14 +263,16 @@ TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
     };
     const std::string version = ZVK_VERSION_TEXT;
     const std::wstring versionItem = L"greyed: ZVK Camera Mode " + std::wstring(version.begin(), version.end()) + L"\n";
-    EXPECT_EQ(lastItems(2), L"greyed: No game folder found here: copy this program into the game's folder\n" + versionItem);
+    EXPECT_EQ(lastItems(2),
+              L"greyed: No game folder found here: copy this program into the game's folder\n" + versionItem);
 
     // Deeper than Windows' old limit of 260 characters, as Wine and long paths let a game be.
     fs::path game = root() / "ZVK DM2 & Mods";
     while (game.native().size() < 300) game /= "Zevrakon Duskmarr 2 Complete Edition";
     fs::create_directories(game / "Cars");
     fs::current_path(game);
-    const std::wstring folderItem = L"greyed: Game folder: " + game.wstring().replace(game.wstring().find(L'&'), 1, L"&&") + L"\n";
+    const std::wstring folderItem =
+        L"greyed: Game folder: " + game.wstring().replace(game.wstring().find(L'&'), 1, L"&&") + L"\n";
     EXPECT_EQ(lastItems(2), folderItem + versionItem);
 
     TIME_ZONE_INFORMATION zone{};
@@ -272,9 +281,11 @@ TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
         << "not in Central European time: the test runs with TZ=Europe/Berlin (tests/CMakeLists.txt)";
     KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak", {2026, 1, 4, 15, 12, 0, 0, 0});
     KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak2", {2026, 7, 3, 1, 12, 0, 0, 0});
-    EXPECT_EQ(lastItems(5), L"&1 Put back your own Cameras.ini.bak2 (1 Jul 2026, 14:00)\n"
-                            L"&2 Put back your own Cameras.ini.bak (15 Jan 2026, 13:00)\n" L"greyed: \n" +
-                                folderItem + versionItem);
+    EXPECT_EQ(lastItems(5),
+              L"&1 Put back your own Cameras.ini.bak2 (1 Jul 2026, 14:00)\n"
+              L"&2 Put back your own Cameras.ini.bak (15 Jan 2026, 13:00)\n"
+              L"greyed: \n" +
+                  folderItem + versionItem);
 }
 
 }  // namespace

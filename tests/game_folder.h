@@ -55,10 +55,10 @@ inline ::testing::AssertionResult HoldsBytes(const fs::path& path, const std::st
     if (actual == expected) return ::testing::AssertionSuccess();
     std::size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-    return ::testing::AssertionFailure()
-           << path.generic_string() << " holds " << actual.size() << " bytes, expected "
-           << expected.size() << "; they differ from byte " << at << " on: \""
-           << actual.substr(at, 24) << "\" instead of \"" << expected.substr(at, 24) << "\"";
+    return ::testing::AssertionFailure() << path.generic_string() << " holds " << actual.size() << " bytes, expected "
+                                         << expected.size() << "; they differ from byte " << at << " on: \""
+                                         << actual.substr(at, 24) << "\" instead of \"" << expected.substr(at, 24)
+                                         << "\"";
 }
 
 // Every path below `root`, relative to it: what a step left behind, anywhere.

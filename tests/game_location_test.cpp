@@ -20,7 +20,7 @@ struct CompatibilitySettings {
     explicit CompatibilitySettings(const fs::path& root) {
         RegCreateKeyExW(HKEY_CURRENT_USER, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &layers, nullptr);
         set(root / "elevated" / "bin" / "Game.exe", L"~ RUNASADMIN");  // a tool below the game folder
-        set(root / "elevated-too" / "Game.exe", L"~ RUNASADMIN");  // a folder named alike is another
+        set(root / "elevated-too" / "Game.exe", L"~ RUNASADMIN");      // a folder named alike is another
         set(root / "game" / "Game.exe", L"~ WINXPSP3 HIGHDPIAWARE");
         set(root / "elevated-game" / "Game.exe", L"~ RUNASADMIN");
         set(root / "elevated-no-copy" / "Game.exe", L"~ WINXPSP3 RUNASADMIN");
@@ -43,9 +43,9 @@ struct CompatibilitySettings {
 // And, on Windows, whether the game found has an exe of its own set to run as administrator
 // where the program's camera file is the VirtualStore's copy, which such a game does not read.
 TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
-    for (const char* folder : {"game/Cars", "other-game/Cars", "temp/Temp1_ZvkCameraMode.zip", "elsewhere",
-                               "cars-is-a-file", "lower-case/cars", "elevated/Cars", "elevated-game/Cars",
-                               "elevated-no-copy/Cars"})
+    for (const char* folder :
+         {"game/Cars", "other-game/Cars", "temp/Temp1_ZvkCameraMode.zip", "elsewhere", "cars-is-a-file",
+          "lower-case/cars", "elevated/Cars", "elevated-game/Cars", "elevated-no-copy/Cars"})
         fs::create_directories(folder);
     test_support::WriteBytes("cars-is-a-file/Cars", "not a folder");
     for (const char* game : {"game", "elevated", "elevated-game", "elevated-no-copy"})
@@ -94,8 +94,9 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
                                                                                  : PathView()));
 #ifdef _WIN32
         const PathText elevated = *c.exeRunAsAdministrator != '\0' ? absolute(c.exeRunAsAdministrator) : PathText();
-        EXPECT_TRUE(ElevatedGameReadingAnotherFile(found.path, PathText(virtualStore.native()), &settings.key, 1).view() ==
-                    elevated.view());
+        EXPECT_TRUE(
+            ElevatedGameReadingAnotherFile(found.path, PathText(virtualStore.native()), &settings.key, 1).view() ==
+            elevated.view());
 #endif
     }
 }

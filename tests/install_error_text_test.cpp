@@ -10,9 +10,7 @@
 namespace zvk {
 namespace {
 
-bool Contains(std::wstring_view text, std::wstring_view part) {
-    return text.find(part) != std::wstring_view::npos;
-}
+bool Contains(std::wstring_view text, std::wstring_view part) { return text.find(part) != std::wstring_view::npos; }
 
 // The game found in the program's folder, the player having started it from elsewhere.
 GameFolderLookup GameBesideTheProgram(const wchar_t* folder = L"D:\\Games\\ZVK DM2") {
@@ -40,7 +38,8 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     const wchar_t* const denied = L"Windows does not let this program change files in the game's Cars folder.";
     const wchar_t* const games = L"D:\\Games\\ZVK DM2";
     const wchar_t* const temporary = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini.tmp";
-    const wchar_t* const anotherCopy = L"Another copy of this program seems to be changing the camera file at the same moment.";
+    const wchar_t* const anotherCopy =
+        L"Another copy of this program seems to be changing the camera file at the same moment.";
     const Case cases[] = {
         {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"The game's Cars folder could not be found.",
          L"Copy this program into the ZVK DM2 game folder", games, temporary},
@@ -76,11 +75,14 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
         // Online only, in a OneDrive folder, with OneDrive not running.
         {InstallStep::ReadCameraFile, 362,
-         L"The camera file Cars\\Cameras.ini is in a OneDrive folder (or another cloud-sync app's) and is not on this PC now.",
+         L"The camera file Cars\\Cameras.ini is in a OneDrive folder (or another cloud-sync app's) and is not on this "
+         L"PC now.",
          L"\"Always keep on this device\" for the game folder"},
         // The temporary file, held by a scanner, in a deep folder.
-        {InstallStep::Close, ERROR_SHARING_VIOLATION, L"The temporary file Cars\\Cameras.ini.tmp is in use by another program.",
-         L"Close the program that holds it open", L"D:\\SteamLibrary\\steamapps\\common\\Zevrakon Duskmarr 2 Complete Edition",
+        {InstallStep::Close, ERROR_SHARING_VIOLATION,
+         L"The temporary file Cars\\Cameras.ini.tmp is in use by another program.",
+         L"Close the program that holds it open",
+         L"D:\\SteamLibrary\\steamapps\\common\\Zevrakon Duskmarr 2 Complete Edition",
          L"D:\\SteamLibrary\\steamapps\\common\\\r\nZevrakon Duskmarr 2 Complete Edition\\Cars\\\r\nCameras.ini.tmp"},
     };
     const CameraPreset& carMode = ThePresetTable()[1];
@@ -96,10 +98,12 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         const MessageText text = InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file), where);
         const std::wstring shown(text.view());
         const std::wstring problem = shown.substr(0, shown.find(L"\r\n"));
-        const std::wstring fix = shown.substr(problem.size() + 2, shown.find(L"\r\n", problem.size() + 2) - problem.size() - 2);
+        const std::wstring fix =
+            shown.substr(problem.size() + 2, shown.find(L"\r\n", problem.size() + 2) - problem.size() - 2);
         EXPECT_EQ(problem, c.problem) << ::testing::PrintToString(shown);
         EXPECT_TRUE(Contains(fix, c.fixPart)) << ::testing::PrintToString(shown);
-        const std::size_t outcome = shown.find(L"\r\n\r\nCar Mode was not installed. Nothing in the game folder was changed.\r\n\r\n");
+        const std::size_t outcome =
+            shown.find(L"\r\n\r\nCar Mode was not installed. Nothing in the game folder was changed.\r\n\r\n");
         const std::size_t details = shown.find(std::wstring(L"\r\n\r\nDetails:\r\n") + c.failedFile + L"\r\n");
         const std::size_t code = shown.find(L" (error " + std::to_wstring(c.osError) + L")\r\nStep: ");
         EXPECT_TRUE(problem.size() + fix.size() + 2 == outcome && outcome < details && details < code &&
@@ -129,9 +133,11 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     const MessageText keptAndLeft = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
     for (const MessageText* text : {&damaged, &keptAndLeft})
         EXPECT_FALSE(Contains(text->view(), L"Nothing in the game folder was changed."));
-    EXPECT_TRUE(Contains(damaged.view(), L"could not be put back as it was. Once the problem is solved, press ZVK Mode"));
-    EXPECT_TRUE(Contains(keptAndLeft.view(), L"Cars\\Cameras.ini itself was not changed. The temporary file "
-                                             L"Cars\\Cameras.ini.tmp could not be deleted"));
+    EXPECT_TRUE(
+        Contains(damaged.view(), L"could not be put back as it was. Once the problem is solved, press ZVK Mode"));
+    EXPECT_TRUE(Contains(keptAndLeft.view(),
+                         L"Cars\\Cameras.ini itself was not changed. The temporary file "
+                         L"Cars\\Cameras.ini.tmp could not be deleted"));
     EXPECT_TRUE(Contains(keptAndLeft.view(), L"kept as:\r\nD:\\Games\\ZVK DM2\\Cars\\Cameras.ini.bak2"));
     // Changed meanwhile by another program: not said to be unchanged.
     result.osError = kChangedMeanwhile;

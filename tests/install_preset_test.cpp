@@ -14,9 +14,9 @@ namespace zvk {
 
 // Readable failures: "step Replace" rather than "1-byte object <05>".
 void PrintTo(InstallStep step, std::ostream* out) {
-    static const char* const kNames[] = {"None",        "FindGameFolder",  "ReadKeptFile", "ReadCameraFile",
-                                         "KeepOwnFile", "CheckTarget",     "CreateTemporary", "Write",
-                                         "Flush",       "Close",           "Replace",      "ReadOldFile",
+    static const char* const kNames[] = {"None",        "FindGameFolder", "ReadKeptFile",    "ReadCameraFile",
+                                         "KeepOwnFile", "CheckTarget",    "CreateTemporary", "Write",
+                                         "Flush",       "Close",          "Replace",         "ReadOldFile",
                                          "WriteInPlace"};
     *out << kNames[static_cast<int>(step)];
 }
@@ -187,35 +187,76 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
         bool temporaryLeft = false;
     };
     const Case cases[] = {
-        {"no Cars folder: started outside the game folder", [] { fs::remove("Cars"); },
-         InstallStep::CreateTemporary},
-        {"Cars is a file", [] { fs::remove("Cars"); WriteBytes("Cars", kOldContent); },
+        {"no Cars folder: started outside the game folder", [] { fs::remove("Cars"); }, InstallStep::CreateTemporary},
+        {"Cars is a file",
+         [] {
+             fs::remove("Cars");
+             WriteBytes("Cars", kOldContent);
+         },
          InstallStep::CreateTemporary},
         {"Cameras.ini is a folder", [] { fs::create_directories(kCameraFile / "inner"); }, InstallStep::CheckTarget},
         {"Cameras.ini is the player's own, and read-only: not even kept",
          [] {
              WriteBytes(kCameraFile, kOldContent);
-             fs::permissions(kCameraFile, fs::perms::owner_write | fs::perms::group_write |
-                                              fs::perms::others_write, fs::perm_options::remove);
+             fs::permissions(kCameraFile, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                             fs::perm_options::remove);
          },
          InstallStep::CheckTarget},
 #ifdef _WIN32
         {"disk full while writing",
-         [] { withPreset(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Write},
-        {"flush fails", [] { withPreset(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Flush},
-        {"close fails", [] { withPreset(); Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Close},
+         [] {
+             withPreset();
+             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
+         },
+         InstallStep::Write},
+        {"flush fails",
+         [] {
+             withPreset();
+             Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull);
+         },
+         InstallStep::Flush},
+        {"close fails",
+         [] {
+             withPreset();
+             Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull);
+         },
+         InstallStep::Close},
         {"replace refused after the temporary file was written",
-         [] { withPreset(); Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, InstallStep::Replace},
+         [] {
+             withPreset();
+             Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE);
+         },
+         InstallStep::Replace},
         // Keeping the player's own file, step by step.
-        {"own file unreadable", [] { withOwnFile(); Refuse(Call::Read, "Cameras.ini", kInUse); },
+        {"own file unreadable",
+         [] {
+             withOwnFile();
+             Refuse(Call::Read, "Cameras.ini", kInUse);
+         },
          InstallStep::ReadCameraFile},
-        {"backup not created", [] { withOwnFile(); Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull); },
+        {"backup not created",
+         [] {
+             withOwnFile();
+             Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull);
+         },
          InstallStep::CreateTemporary},
-        {"backup write fails", [] { withOwnFile(); Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull); },
+        {"backup write fails",
+         [] {
+             withOwnFile();
+             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
+         },
          InstallStep::KeepOwnFile},
-        {"backup flush fails", [] { withOwnFile(); Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull); },
+        {"backup flush fails",
+         [] {
+             withOwnFile();
+             Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull);
+         },
          InstallStep::KeepOwnFile},
-        {"backup move refused", [] { withOwnFile(); Refuse(Call::Move, "Cameras.ini.bak", kInUse, kForGood); },
+        {"backup move refused",
+         [] {
+             withOwnFile();
+             Refuse(Call::Move, "Cameras.ini.bak", kInUse, kForGood);
+         },
          InstallStep::KeepOwnFile},
         {"write fails and the temporary file cannot be deleted",
          [] {
@@ -228,8 +269,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const auto& entry : fs::directory_iterator("."))
-            fs::remove_all(entry.path());
+        for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
         fs::create_directory("Cars");
 #ifdef _WIN32
         test_support::ResetRecordedCalls();
@@ -251,8 +291,7 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
             EXPECT_TRUE(HoldsBytes(kCameraFile, oldBytes));
         }
         EXPECT_EQ(fs::status(kCameraFile).permissions(), oldStatus.permissions());
-        if (fs::exists(kCameraFile))
-            fs::permissions(kCameraFile, fs::perms::owner_write, fs::perm_options::add);
+        if (fs::exists(kCameraFile)) fs::permissions(kCameraFile, fs::perms::owner_write, fs::perm_options::add);
     }
 }
 
@@ -263,8 +302,8 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
 // nothing changed.
 TEST_F(InstallPresetTest, AFileHeldOpenByAnotherProgramIsLeftAlone) {
     WriteBytes(kCameraFile, InstalledBytes(2));
-    HANDLE holder = CreateFileW(kCameraFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE holder =
+        CreateFileW(kCameraFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
     const InstallResult whileHeld = install(0);

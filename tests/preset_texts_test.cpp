@@ -43,10 +43,9 @@ const ExpectedPreset kExpected[] = {
     {"Zoom Mode", "Zoom Mode. Done!", 2734, 0x68bbafcd49cdbec5ull, 3},
 };
 
-const char* const kSectionOrder[] = {
-    "master",   "high",        "low",         "bumper",   "bird",
-    "high-2plr", "low-2plr",   "bumper-2plr", "bird-2plr", "high-2ptb",
-    "low-2ptb", "bumper-2ptb", "bird-2ptb",   "jump",     "matrix"};
+const char* const kSectionOrder[] = {"master",    "high",        "low",         "bumper",    "bird",
+                                     "high-2plr", "low-2plr",    "bumper-2plr", "bird-2plr", "high-2ptb",
+                                     "low-2ptb",  "bumper-2ptb", "bird-2ptb",   "jump",      "matrix"};
 
 TEST(PresetTexts, CaptionsSizesAndFingerprints) {
     const PresetTable& table = ThePresetTable();
@@ -110,9 +109,7 @@ TEST(PresetTexts, SectionsInOrderWithTheirBlankLines) {
         ASSERT_EQ(headers.size(), std::size(kSectionOrder));
         for (std::size_t i = 0; i < headers.size(); ++i) {
             EXPECT_EQ(headers[i], kSectionOrder[i]);
-            const int expected = headers[i] == "low"      ? kExpected[p].blankLinesAfterLow
-                                 : headers[i] == "matrix" ? 0
-                                                          : 2;
+            const int expected = headers[i] == "low" ? kExpected[p].blankLinesAfterLow : headers[i] == "matrix" ? 0 : 2;
             EXPECT_EQ(blanksAfter[i], expected) << "after [" << headers[i] << "]";
         }
     }

@@ -22,7 +22,10 @@ std::string NameOf(const wchar_t* path) {
     const std::string longForm = std::wstring_view(path).rfind(L"\\\\?\\", 0) == 0 ? "\\\\?\\...\\" : "";
     std::string name;
     for (; *path != L'\0'; ++path) {
-        if (*path == L'\\' || *path == L'/') name.clear(); else name += char(*path);
+        if (*path == L'\\' || *path == L'/')
+            name.clear();
+        else
+            name += char(*path);
     }
     return longForm + name;
 }
@@ -54,8 +57,9 @@ const Refusal* LoggedAndRefused(const std::string& line, Call call, const std::s
 HANDLE WINAPI RecordCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                DWORD disposition, DWORD flags, HANDLE model) {
     const std::string name = NameOf(path);
-    if (LoggedAndRefused("CreateFile " + name + " access " + Hex(access) + " share " + Hex(share) +
-                             " disposition " + Hex(disposition), Call::Open, name))
+    if (LoggedAndRefused("CreateFile " + name + " access " + Hex(access) + " share " + Hex(share) + " disposition " +
+                             Hex(disposition),
+                         Call::Open, name))
         return INVALID_HANDLE_VALUE;
     HANDLE file = CreateFileW(path, access, share, security, disposition, flags, model);
     gNames[file] = name;
@@ -66,8 +70,8 @@ BOOL WINAPI RecordReadFile(HANDLE file, LPVOID bytes, DWORD size, LPDWORD read, 
            ReadFile(file, bytes, size, read, overlapped);
 }
 BOOL WINAPI RecordWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    const Refusal* refusal = LoggedAndRefused("WriteFile " + gNames[file] + " " + std::to_string(size), Call::Write,
-                                              gNames[file]);
+    const Refusal* refusal =
+        LoggedAndRefused("WriteFile " + gNames[file] + " " + std::to_string(size), Call::Write, gNames[file]);
     if (refusal == nullptr) return WriteFile(file, bytes, size, written, overlapped);
     if (refusal->partBytes > 0) WriteFile(file, bytes, DWORD(refusal->partBytes), written, overlapped);
     SetLastError(refusal->error);
@@ -111,10 +115,9 @@ void Meanwhile(Call call, const std::string& fileName, void (*action)()) { gMean
 
 // Looking at a file, or moving within it, changes nothing: those calls go straight through.
 const FileCalls kRecordedCalls = {
-    &::GetFileAttributesW, &::GetFileAttributesExW,
-    &RecordCreateFile,     &::GetFileSizeEx,  &RecordReadFile,
-    &RecordWriteFile,      &::SetFilePointer, &RecordSetEndOfFile,  &RecordFlushFileBuffers,
-    &RecordCloseHandle,    &RecordMoveFileEx, &RecordDeleteFile,    &RecordSleep,
+    &::GetFileAttributesW, &::GetFileAttributesExW, &RecordCreateFile,   &::GetFileSizeEx,        &RecordReadFile,
+    &RecordWriteFile,      &::SetFilePointer,       &RecordSetEndOfFile, &RecordFlushFileBuffers, &RecordCloseHandle,
+    &RecordMoveFileEx,     &RecordDeleteFile,       &RecordSleep,
 };
 
 }  // namespace zvk::test_support

@@ -46,8 +46,8 @@ const DpiApi& DpiApi::OfThisSystem() {
         // folder, since the program sits in a game folder that anyone may fill, and Windows 7
         // and older, without an update, do not know the flag that would say so.
         if (found.getDpiForWindow == nullptr) {
-            found.getDpiForMonitor = LookUpFunction<decltype(DpiApi::getDpiForMonitor)>(
-                LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
+            found.getDpiForMonitor =
+                LookUpFunction<decltype(DpiApi::getDpiForMonitor)>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
         }
         return found;
     }();
@@ -79,8 +79,7 @@ UINT DpiOfWindow(const DpiApi& api, HWND window) {
 
 RECT WindowRectForClient(const DpiApi& api, SIZE client, DWORD style, DWORD exStyle, UINT dpi) {
     RECT rect = {0, 0, client.cx, client.cy};
-    if (api.adjustWindowRectExForDpi == nullptr ||
-        !api.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi))
+    if (api.adjustWindowRectExForDpi == nullptr || !api.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi))
         AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return {0, 0, rect.right - rect.left, rect.bottom - rect.top};
 }

@@ -11,7 +11,7 @@ namespace zvk {
 namespace {
 
 constexpr wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-constexpr DWORD kWow64View64 = 0x0100;  // KEY_WOW64_64KEY: ignored where Windows has one view only
+constexpr DWORD kWow64View64 = 0x0100;           // KEY_WOW64_64KEY: ignored where Windows has one view only
 constexpr int kTokenVirtualizationEnabled = 24;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
 
 bool SameLetters(std::wstring_view a, std::wstring_view b) {
@@ -93,7 +93,8 @@ bool IsVirtualized() {
 }
 
 PathText TheVirtualStore() {
-    PathText store = FilledBy([](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size); });
+    PathText store =
+        FilledBy([](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size); });
     if (!store.empty()) store.join(L"VirtualStore");
     return store;
 }

@@ -18,7 +18,7 @@ PathText FilledBy(Fill fill) {
         auto* chars = static_cast<wchar_t*>(std::malloc(room * sizeof(wchar_t)));
         if (chars == nullptr) return {};
         const DWORD length = fill(chars, room);
-        const bool fits = length < room, longest = room > PathText::kMostChars;
+        const bool fits = length<room, longest = room> PathText::kMostChars;
         const PathText path = length == 0 ? PathText() : PathText(PathView(chars, fits ? length : room));
         std::free(chars);
         if (fits || longest || length == 0) return path;

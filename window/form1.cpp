@@ -11,9 +11,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"ZvkCameraModeForm1";
 
-Form1* FormOf(HWND window) {
-    return reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
+Form1* FormOf(HWND window) { return reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 }  // namespace
 
@@ -33,8 +31,8 @@ bool Form1::Create(HINSTANCE instance, int showCommand, const GameFolderLookup& 
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     const SIZE frame = look_.FrameSizeAtSystemDpi();
-    if (!CreateWindowExW(Form1Look::kWindowExStyle, kClassName, kForm1Title, Form1Look::kWindowStyle,
-                         CW_USEDEFAULT, CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, this))
+    if (!CreateWindowExW(Form1Look::kWindowExStyle, kClassName, kForm1Title, Form1Look::kWindowStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, this))
         return false;
     // Activation focuses the window, and the keyboard hands focus on to the help text.
     ShowWindow(window_, showCommand);

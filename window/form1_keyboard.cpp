@@ -33,8 +33,7 @@ void Form1Keyboard::OnSetFocus(HWND window) const {
 // the key for itself, and from IsDialogMessage on systems that route it through here (Wine).
 // A plain window has no dialog procedure to answer them, so Form1 does what one would.
 void Form1Keyboard::OnNextDialogControl(HWND window, WPARAM target, bool targetIsHandle) const {
-    HWND next = targetIsHandle ? reinterpret_cast<HWND>(target)
-                               : GetNextDlgTabItem(window, GetFocus(), target != 0);
+    HWND next = targetIsHandle ? reinterpret_cast<HWND>(target) : GetNextDlgTabItem(window, GetFocus(), target != 0);
     if (next == nullptr) return;
     SetFocus(next);
     if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) Edit_SetSel(next, 0, -1);

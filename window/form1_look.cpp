@@ -29,9 +29,8 @@ Colours ColoursFor(bool highContrast) {
 
 // The help text's font: 8.25 points.
 GdiObject<HFONT> CreateHelpFont(UINT dpi) {
-    return GdiObject<HFONT>(CreateFontW(-MulDiv(825, int(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE,
-                                        FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    return GdiObject<HFONT>(CreateFontW(-MulDiv(825, int(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                         DEFAULT_PITCH | FF_DONTCARE, L"Comic Sans MS"));
 }
 
@@ -51,8 +50,8 @@ ControlStyle StyleOf(ControlKind kind) {
             return {L"STATIC", WS_CHILD | SS_LEFT};
         case ControlKind::HelpText:
             // A flat one-pixel frame (WS_BORDER) rather than a sunken edge.
-            return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
-                                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL};
+            return {L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                                 ES_AUTOVSCROLL};
         case ControlKind::PresetButton:
             // Drawn pressed in while its preset is the camera file: Windows' own look for a
             // mode that is on. Not automatic: only the file decides.
@@ -87,11 +86,9 @@ bool Form1Look::OnCreate(HINSTANCE instance, HWND window) {
     for (const ControlRow& row : kForm1Controls) {
         const ControlStyle style = StyleOf(row.kind);
         const RECT pixels = TwipsToPixels(row.twips, dpi_);
-        HWND control = CreateWindowExW(0, style.className, row.caption, style.style, pixels.left,
-                                       pixels.top, pixels.right - pixels.left,
-                                       pixels.bottom - pixels.top, window_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                       instance_, nullptr);
+        HWND control = CreateWindowExW(0, style.className, row.caption, style.style, pixels.left, pixels.top,
+                                       pixels.right - pixels.left, pixels.bottom - pixels.top, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
         if (control == nullptr) return false;
     }
     SetFonts(dpi_);
@@ -136,16 +133,14 @@ void Form1Look::SetFonts(UINT dpi) {
 
 void Form1Look::ApplyLayout(UINT dpi, POINT topLeft) {
     dpi_ = dpi;
-    const RECT frame =
-        WindowRectForClient(dpiApi_, ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
-    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, frame.right, frame.bottom,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT frame = WindowRectForClient(dpiApi_, ClientSizeInPixels(dpi), kWindowStyle, kWindowExStyle, dpi);
+    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, frame.right, frame.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     FitFrameToClient();
     for (const ControlRow& row : kForm1Controls) {
         HWND control = Control(row.id);
         const RECT pixels = TwipsToPixels(row.twips, dpi);
-        SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                     pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetFonts(dpi);
     SetIcons(dpi);
@@ -198,8 +193,7 @@ void Form1Look::DrawBanner(HDC dc) const {
     }
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, 0, 0, width, height, banner.dc(), 0, 0, kBannerDesignSize.cx,
-               kBannerDesignSize.cy, SRCCOPY);
+    StretchBlt(dc, 0, 0, width, height, banner.dc(), 0, 0, kBannerDesignSize.cx, kBannerDesignSize.cy, SRCCOPY);
 }
 
 LRESULT Form1Look::OnControlColor(HDC dc, HWND control) const {

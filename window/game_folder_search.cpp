@@ -16,7 +16,8 @@ GameFolderLookup LookForGameFolder() {
     search.programFolder.removeLastName();
     // The temp folder may be given in its short 8.3 form, the program's path never is.
     const PathText temp = FilledBy([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
-    search.tempFolder = FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(temp.c_str(), buffer, size); });
+    search.tempFolder =
+        FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(temp.c_str(), buffer, size); });
     if (search.tempFolder.empty()) search.tempFolder = temp;
     search.tempFolder.trimSeparator();
     lookup.found = ChooseGameFolder(search, &GameSignsIn);

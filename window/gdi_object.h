@@ -64,8 +64,7 @@ private:
 class MemoryDcWith {
 public:
     MemoryDcWith(HDC compatibleWith, HGDIOBJ object)
-        : dc_(CreateCompatibleDC(compatibleWith)),
-          previous_(dc_ != nullptr ? SelectObject(dc_, object) : nullptr) {}
+        : dc_(CreateCompatibleDC(compatibleWith)), previous_(dc_ != nullptr ? SelectObject(dc_, object) : nullptr) {}
     MemoryDcWith(const MemoryDcWith&) = delete;
     MemoryDcWith& operator=(const MemoryDcWith&) = delete;
     ~MemoryDcWith() {

@@ -63,11 +63,9 @@ constexpr OsError kCloudFileInUse = 391, kCloudFileLockConflict = 397;
 // The operating system's own words for `osError`, without the trailing line end.
 void AppendSystemReason(MessageText& text, DWORD osError) {
     wchar_t reason[512];
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, osError, 0, reason, DWORD(sizeof reason / sizeof *reason),
-                                  nullptr);
-    while (length > 0 && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n' ||
-                          reason[length - 1] == L' '))
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, osError, 0,
+                                  reason, DWORD(sizeof reason / sizeof *reason), nullptr);
+    while (length > 0 && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n' || reason[length - 1] == L' '))
         --length;
     if (length == 0 && osError == kIsAFolder) {  // a code older systems have no words for
         text << L"There is a folder where the file should be.";
@@ -91,9 +89,12 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
 // The file that failed, under `gameFolder`: the camera file, the kept file or the temporary one.
 PathText FailedFileIn(const PathText& gameFolder, const InstallSource& source, const InstallResult& result) {
     switch (result.failedFile) {
-        case StepFile::KeptFile: return BackupIn(gameFolder, source.keptFile);
-        case StepFile::TemporaryFile: return CameraFileIn(gameFolder, ".tmp");
-        case StepFile::CameraFile: break;
+        case StepFile::KeptFile:
+            return BackupIn(gameFolder, source.keptFile);
+        case StepFile::TemporaryFile:
+            return CameraFileIn(gameFolder, ".tmp");
+        case StepFile::CameraFile:
+            break;
     }
     return CameraFileIn(gameFolder);
 }
@@ -108,23 +109,25 @@ bool IsARead(const InstallResult& result) {
     switch (result.failedStep) {
         case InstallStep::ReadKeptFile:
         case InstallStep::ReadCameraFile:
-        case InstallStep::ReadOldFile: return true;
-        case InstallStep::KeepOwnFile: return result.failedFile == StepFile::CameraFile;
-        default: return false;
+        case InstallStep::ReadOldFile:
+            return true;
+        case InstallStep::KeepOwnFile:
+            return result.failedFile == StepFile::CameraFile;
+        default:
+            return false;
     }
 }
 
-constexpr wchar_t kStartFromGameFolder[] =
-    L", the one that holds the Cars folder, and start it from there.";
+constexpr wchar_t kStartFromGameFolder[] = L", the one that holds the Cars folder, and start it from there.";
 constexpr wchar_t kPathTooLong[] =
-    L"The game folder's path is too long for Windows.\r\nMove the game to a folder with a shorter path, then try again.";
+    L"The game folder's path is too long for Windows.\r\nMove the game to a folder with a shorter path, then try "
+    L"again.";
 constexpr wchar_t kAllowThroughCfa[] =
     L"If Windows Security just said that it blocked a change, allow this program under Ransomware protection, "
     L"Controlled folder access, \"Allow an app through Controlled folder access\"";
 constexpr wchar_t kAnotherCopy[] =
     L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
     L"Wait a moment, then try again.";
-
 
 // What went wrong and what to do, where the step that failed tells it; false elsewhere.
 bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result,
@@ -138,7 +141,8 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
              << std::string_view(ZVK_EXE_NAME) << L" into the game's folder" << kStartFromGameFolder;
     } else if (step == InstallStep::FindGameFolder) {
         text << L"The game's Cars folder was not found beside this program.\r\n"
-                L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+                L"Copy this program into the ZVK DM2 game folder"
+             << kStartFromGameFolder;
     } else if (step == InstallStep::ReadKeptFile && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
         AppendFailedFile(text, source, result);
         text << L" was moved or deleted since the window menu opened.\r\n"
@@ -156,10 +160,10 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
     } else if (step == InstallStep::CreateTemporary && error == ERROR_FILE_NOT_FOUND) {
         // Controlled folder access answers so where it refuses to let a file be created; a
         // Cars folder that is not there answers ERROR_PATH_NOT_FOUND.
-        text << L"Windows did not let this program create a file in the game's Cars folder.\r\n" << kAllowThroughCfa
-             << L", then try again.";
-    } else if (IsNameTaken(error) || ((step == InstallStep::Replace || step == InstallStep::KeepOwnFile) &&
-                                      error == ERROR_FILE_NOT_FOUND)) {
+        text << L"Windows did not let this program create a file in the game's Cars folder.\r\n"
+             << kAllowThroughCfa << L", then try again.";
+    } else if (IsNameTaken(error) ||
+               ((step == InstallStep::Replace || step == InstallStep::KeepOwnFile) && error == ERROR_FILE_NOT_FOUND)) {
         // Another copy took the temporary file's name or a backup's a moment before this one,
         // or removed this one's temporary file.
         text << kAnotherCopy;
@@ -190,7 +194,8 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
         case ERROR_DIRECTORY:
         case ERROR_INVALID_NAME:
             text << L"The game's Cars folder could not be found.\r\n"
-                    L"Copy this program into the ZVK DM2 game folder" << kStartFromGameFolder;
+                    L"Copy this program into the ZVK DM2 game folder"
+                 << kStartFromGameFolder;
             return;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
@@ -200,7 +205,8 @@ void AppendErrorsProblemAndFix(MessageText& text, const InstallSource& source, c
             AppendFailedFile(text, source, result);
             // The game holds only its camera file; a scanner or a sync client may hold any.
             text << L" is in use by another program.\r\n"
-                 << (result.failedFile == StepFile::CameraFile ? L"Close the game, or the program" : L"Close the program")
+                 << (result.failedFile == StepFile::CameraFile ? L"Close the game, or the program"
+                                                               : L"Close the program")
                  << L" that holds it open, then try again.";
             return;
         case ERROR_ACCESS_DENIED:
@@ -256,7 +262,8 @@ void AppendOutcome(MessageText& text, const InstallSource& source, const Install
         text << L"Nothing in the game folder was changed.";
     }
     if (result.temporaryLeft)
-        text << L" The temporary file Cars\\Cameras.ini.tmp could not be deleted: delete it once the problem is solved.";
+        text
+            << L" The temporary file Cars\\Cameras.ini.tmp could not be deleted: delete it once the problem is solved.";
     if (result.keptAs != 0) AppendKept(text, L"\r\n\r\n", where, result.keptAs);
 }
 
@@ -295,8 +302,7 @@ void AppendDetails(MessageText& text, const InstallSource& source, const Install
 
 }  // namespace
 
-MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where) {
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
     MessageText text;
     if (!AppendStepsProblemAndFix(text, source, result, where)) AppendErrorsProblemAndFix(text, source, result);
     text << L"\r\n\r\n";
@@ -306,8 +312,8 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
     return text;
 }
 
-MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where, const PathText& elevatedGame) {
+MessageText ConfirmationText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
+                             const PathText& elevatedGame) {
     MessageText text;
     if (source.preset != nullptr) {
         text << source.preset->confirmation;

@@ -21,14 +21,13 @@ struct InstallSource {
 // game folder; and the details: the file that failed by its full path (or the folders looked
 // in, where no game folder was found), the system's words for the error (or its number where
 // it has none), the error code and the step. Paths break only between folders.
-MessageText InstallErrorText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where);
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
 
 // The confirmation: the preset's own, or which kept file is back; where the player's own
 // camera file was kept, if it was kept just now, and how to put it back; and, where the game
 // is `elevatedGame`, an exe set to run as administrator that reads another file than this
 // program wrote, what to do.
-MessageText ConfirmationText(const InstallSource& source, const InstallResult& result,
-                             const GameFolderLookup& where, const PathText& elevatedGame = PathText());
+MessageText ConfirmationText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
+                             const PathText& elevatedGame = PathText());
 
 }  // namespace zvk

@@ -12,7 +12,8 @@ namespace {
 constexpr int kWaitsForTheWindow = 100;  // of 50 ms each: a window that takes longer is not waited for
 
 void AppendHex(PathText& name, std::uint64_t value, int digits) {
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) name.appendAscii({&"0123456789abcdef"[(value >> shift) & 0xF], 1});
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        name.appendAscii({&"0123456789abcdef"[(value >> shift) & 0xF], 1});
 }
 
 // The folder as the file system knows it, whatever the path it was reached by: the serial
@@ -37,7 +38,7 @@ bool IdentityOf(const PathText& folder, FolderIdentity& identity) {
     constexpr int kFileIdInfo = 18;  // of FILE_INFO_BY_HANDLE_CLASS, Windows 8 and later
     using GetFileInformationByHandleExFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
     const auto getInformationEx = LookUpFunction<GetFileInformationByHandleExFn>(GetModuleHandleW(L"kernel32.dll"),
-                                                                                  "GetFileInformationByHandleEx");
+                                                                                 "GetFileInformationByHandleEx");
     BY_HANDLE_FILE_INFORMATION file{};
     if (getInformationEx != nullptr && getInformationEx(handle, kFileIdInfo, &id, sizeof id)) {
         identity.volume = id.volumeSerialNumber;
@@ -106,8 +107,8 @@ bool RunsElevated() {
     constexpr int kTokenElevation = 20;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
     DWORD elevated = 0, size = 0;
     // Windows XP has no elevation, and refuses to be asked.
-    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenElevation), &elevated,
-                                           sizeof elevated, &size);
+    const BOOL asked =
+        GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenElevation), &elevated, sizeof elevated, &size);
     CloseHandle(token);
     return asked && elevated != 0;
 }

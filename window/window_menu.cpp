@@ -50,7 +50,8 @@ MessageText ItemText(unsigned item, unsigned number, const KeptAt& at, bool with
     static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                              L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
     MessageText text;
-    text << L"&" << static_cast<unsigned long>(item + 1) << L" Put back your own " << BackupIn(PathText(), number).lastName();
+    text << L"&" << static_cast<unsigned long>(item + 1) << L" Put back your own "
+         << BackupIn(PathText(), number).lastName();
     if (!at.known) return text;
     const SYSTEMTIME& time = at.local;
     text << L" (" << static_cast<unsigned long>(time.wDay) << L" " << kMonths[time.wMonth - 1] << L" "
@@ -83,8 +84,10 @@ void AppendKeptFileItems(HMENU windowMenu, const KeptFileList& kept) {
     for (unsigned item = 0; item < kept.count; ++item) at[item] = LocalTimeOf(kept.files[item].written);
     for (unsigned item = 0; item < kept.count; ++item) {
         bool readsAlike = false;
-        for (unsigned other = 0; other < kept.count; ++other) readsAlike = readsAlike || (other != item && SameMinute(at[item], at[other]));
-        AppendMenuW(windowMenu, MF_STRING, CommandOf(item), ItemText(item, kept.files[item].number, at[item], readsAlike).c_str());
+        for (unsigned other = 0; other < kept.count; ++other)
+            readsAlike = readsAlike || (other != item && SameMinute(at[item], at[other]));
+        AppendMenuW(windowMenu, MF_STRING, CommandOf(item),
+                    ItemText(item, kept.files[item].number, at[item], readsAlike).c_str());
     }
 }
 

@@ -56,8 +56,8 @@ AppSession::AppSession(const GameFolder& folder, const fs::path& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.path().c_str(), &startup, &process_)) {
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.path().c_str(),
+                        &startup, &process_)) {
         std::fprintf(stderr, "could not start %ls: error %lu\n", program.c_str(), GetLastError());
         return;
     }
@@ -75,10 +75,12 @@ StartThatEnds StartExpectingItToEnd(const fs::path& folder, std::chrono::millise
                         &startup, &process))
         return run;
     const auto ownWindow = [](HWND window) { return WindowText(window) == L"ZVK Camera Mode"; };
-    WaitUntil([&] {
-        run.showedAWindow = run.showedAWindow || FindTopLevelWindow(process.dwProcessId, ownWindow) != nullptr;
-        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    }, timeout);
+    WaitUntil(
+        [&] {
+            run.showedAWindow = run.showedAWindow || FindTopLevelWindow(process.dwProcessId, ownWindow) != nullptr;
+            return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        timeout);
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     if (run.exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 99);
     CloseHandle(process.hThread);
@@ -104,10 +106,12 @@ MessageBoxSeen AppSession::waitForMessageBox(std::chrono::milliseconds timeout) 
     if (seen.box == nullptr) return seen;
     seen.title = WindowText(seen.box);
     // A message box shows its text in the static control with id 0xFFFF.
-    WaitUntil([&] {
-        seen.text = WindowText(GetDlgItem(seen.box, 0xFFFF));
-        return !seen.text.empty();
-    }, 2s);
+    WaitUntil(
+        [&] {
+            seen.text = WindowText(GetDlgItem(seen.box, 0xFFFF));
+            return !seen.text.empty();
+        },
+        2s);
     return seen;
 }
 

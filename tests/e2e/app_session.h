@@ -75,9 +75,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// A start in `folder`, by whatever path it is given, that should end by itself, without a window of its own, as a second
-// start for a game folder does: its exit code (STILL_ACTIVE where it did not end in time, and
-// then it is ended), and whether it showed a window.
+// A start in `folder`, by whatever path it is given, that should end by itself, without a window of its own, as a
+// second start for a game folder does: its exit code (STILL_ACTIVE where it did not end in time, and then it is ended),
+// and whether it showed a window.
 struct StartThatEnds {
     DWORD exitCode = STILL_ACTIVE;
     bool showedAWindow = false;

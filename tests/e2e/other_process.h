@@ -20,8 +20,7 @@ HWND FindTopLevelWindow(DWORD processId, Accept accept) {
             auto* search = reinterpret_cast<Search*>(parameter);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner != search->processId || !IsWindowVisible(window) || !search->accept(window))
-                return TRUE;
+            if (owner != search->processId || !IsWindowVisible(window) || !search->accept(window)) return TRUE;
             search->found = window;
             return FALSE;
         }

@@ -27,16 +27,15 @@ constexpr const char* kBoxStuck = "the box did not close after OK, or the window
 
 // What a confirmation adds where the player's own file was kept as `name`.
 std::wstring KeptAs(const std::wstring& name) {
-    return L"\r\n\r\nYour own camera file was kept as:\r\n" + name + L"\r\nTo put it back: the window menu (Alt+Space).";
+    return L"\r\n\r\nYour own camera file was kept as:\r\n" + name +
+           L"\r\nTo put it back: the window menu (Alt+Space).";
 }
 
-bool Contains(const std::wstring& text, const wchar_t* part) {
-    return text.find(part) != std::wstring::npos;
-}
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
 std::wstring Describe(const RECT& r) {
-    return std::to_wstring(r.left) + L", " + std::to_wstring(r.top) + L", " +
-           std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top);
+    return std::to_wstring(r.left) + L", " + std::to_wstring(r.top) + L", " + std::to_wstring(r.right - r.left) +
+           L" x " + std::to_wstring(r.bottom - r.top);
 }
 
 UINT ScreenDpi() {
@@ -149,8 +148,8 @@ void ExpectLayout(const AppSession& app, UINT dpi) {
         const int slack = dpi == 144 ? 1 : 0;  // rounding of half pixels
         EXPECT_TRUE(std::abs(seen.left - want.left) <= slack && std::abs(seen.top - want.top) <= slack &&
                     std::abs(seen.right - want.right) <= slack && std::abs(seen.bottom - want.bottom) <= slack)
-            << "control " << control.id << " is at " << testing::PrintToString(Describe(seen))
-            << ", expected " << testing::PrintToString(Describe(want));
+            << "control " << control.id << " is at " << testing::PrintToString(Describe(seen)) << ", expected "
+            << testing::PrintToString(Describe(want));
     }
 }
 
@@ -209,8 +208,7 @@ TEST_F(Scenario, StartShowsTheWindowAsDesigned) {
     EXPECT_TRUE(style & ES_READONLY) << "help text is editable";
     EXPECT_TRUE(style & ES_MULTILINE);
     EXPECT_TRUE(style & WS_VSCROLL) << "no vertical scroll bar";
-    EXPECT_FALSE(GetWindowLongW(help, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE))
-        << "sunken frame";
+    EXPECT_FALSE(GetWindowLongW(help, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) << "sunken frame";
 
     EXPECT_EQ(WindowText(help), kHelpText);
     // Screen readers: the help field by its label, each button by its caption.
@@ -257,9 +255,7 @@ TEST_F(Scenario, KeyboardMovesAlongTheTabOrderAndCannotEditTheHelp) {
     EXPECT_EQ(WindowText(help), kHelpText) << "typing changed the help text";
     PressKey(VK_HOME, false, true);
 
-    const auto focusReaches = [&](int id) {
-        return WaitUntil([&] { return GetDlgCtrlID(app().focus()) == id; }, 2s);
-    };
+    const auto focusReaches = [&](int id) { return WaitUntil([&] { return GetDlgCtrlID(app().focus()) == id; }, 2s); };
     const int order[] = {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND4, IDC_COMMAND5, IDC_TEXT1};
     for (int id : order) {
         PressKey(VK_TAB);
@@ -340,7 +336,8 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
         // The confirmation comes only once the file is complete.
         EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(press.preset)));
         EXPECT_EQ(CheckedPresets(app()), preset.caption);
-        if (&press == presses) SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
+        if (&press == presses)
+            SaveWindowScreenshot(app().window(), gScreenshotFolder / "window-confirming.bmp", box.box);
         ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
     }
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), ownFile));
@@ -369,11 +366,15 @@ TEST_F(Scenario, InstallButtonsConfirmWithTheFileAlreadyComplete) {
     // open: keys sent before reach whatever had the keyboard.
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app().window(); }, 3s)) << "the window is not in front";
     PressKey(VK_SPACE, false, false, true);
-    ASSERT_TRUE(WaitUntil([&] {
-        GUITHREADINFO thread{};
-        thread.cbSize = sizeof thread;
-        return GetGUIThreadInfo(app().threadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
-    }, 3s)) << "Alt+Space did not open the window menu";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            GUITHREADINFO thread{};
+            thread.cbSize = sizeof thread;
+            return GetGUIThreadInfo(app().threadId(), &thread) &&
+                   (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+        },
+        3s))
+        << "Alt+Space did not open the window menu";
     PressKey('2');
     box = app().waitForMessageBox();
     ASSERT_NE(box.box, nullptr) << "no box after choosing .bak from the window menu";
@@ -439,10 +440,11 @@ void ExpectErrorBox(const MessageBoxSeen& box, const std::wstring& problem, cons
     EXPECT_EQ(box.title, L"ZVK Camera Mode");
     EXPECT_EQ(box.text.substr(0, box.text.find(L"\r\n")), problem) << testing::PrintToString(box.text);
     const std::wstring text = Unbroken(box.text);
-    for (const std::wstring& part : {L"\r\n" + std::wstring(fix), std::wstring(L"Nothing in the game folder was changed."),
-                                     where, std::wstring(L" (error "), std::wstring(L")\r\nStep: ")})
-        EXPECT_TRUE(Contains(text, part.c_str())) << "no \"" << testing::PrintToString(part)
-                                                  << "\" in " << testing::PrintToString(box.text);
+    for (const std::wstring& part :
+         {L"\r\n" + std::wstring(fix), std::wstring(L"Nothing in the game folder was changed."), where,
+          std::wstring(L" (error "), std::wstring(L")\r\nStep: ")})
+        EXPECT_TRUE(Contains(text, part.c_str()))
+            << "no \"" << testing::PrintToString(part) << "\" in " << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"administrator")) << testing::PrintToString(box.text);
     EXPECT_FALSE(Contains(box.text, L"Done!"));
 }
@@ -561,10 +563,12 @@ TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
     };
     // Waits for the first paint to reach the screen.
     Capture capture;
-    WaitUntil([&] {
-        capture = CaptureClientArea(app().window());
-        return colouredIn(capture, banner) > 500;
-    }, 3s);
+    WaitUntil(
+        [&] {
+            capture = CaptureClientArea(app().window());
+            return colouredIn(capture, banner) > 500;
+        },
+        3s);
     ASSERT_GT(capture.width, 0);
     std::vector<RECT> controls;
     for (const ExpectedControl& control : kControls) controls.push_back(RectInParent(app().control(control.id)));
@@ -597,9 +601,9 @@ TEST_F(Scenario, PixelsBlackAroundTheControlsWithTheBannerOnTop) {
 // own may load for the program that are no Known DLLs. Not version.dll nor imm32.dll: Wine's
 // own user32 loads those before the program's first line, where on Windows user32 is a Known
 // DLL with Known imports.
-const char* const kStandInNames[] = {"winmm",   "dinput8", "d3d9",    "dsound", "dxgi",   "dwrite",
-                                     "wininet", "winhttp", "uxtheme", "dwmapi", "msimg32", "oleacc",
-                                     "propsys", "shcore",  "comctl32"};
+const char* const kStandInNames[] = {"winmm",   "dinput8", "d3d9",    "dsound",  "dxgi",
+                                     "dwrite",  "wininet", "winhttp", "uxtheme", "dwmapi",
+                                     "msimg32", "oleacc",  "propsys", "shcore",  "comctl32"};
 
 // A copy of the program in a game folder, with a stand-in beside it under each name, and Wine
 // told, for as long as this lives, to look for each as Windows does: in the program's folder
@@ -673,7 +677,7 @@ TEST_F(Scenario, OneRunThroughEverything) {
 }  // namespace zvk::e2e
 
 int main(int argc, char** argv) {
-    SetProcessDPIAware();  // see the real pixels, as the program does
+    SetProcessDPIAware();   // see the real pixels, as the program does
     CoInitialize(nullptr);  // for the accessibility objects
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
