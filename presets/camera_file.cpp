@@ -24,6 +24,15 @@ bool IsFileOf(const CameraPreset& preset, std::string_view bytes) {
            std::memcmp(bytes.data() + text.size(), kCameraFileTrailer.data(), kCameraFileTrailer.size()) == 0;
 }
 
+// The index in ThePresetTable() of the preset whose file `bytes` are exactly, or -1.
+int PresetWrittenAs(std::string_view bytes) {
+    const PresetTable& presets = ThePresetTable();
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        if (IsFileOf(presets[i], bytes)) return int(i);
+    }
+    return -1;
+}
+
 // Whether the file at `path` holds exactly `bytes`; false where it cannot be read.
 bool Holds(const FileCalls& calls, const PathChar* path, std::string_view bytes) {
     const WholeFile file(calls, path);
@@ -42,14 +51,6 @@ PathText BackupIn(const PathText& gameFolder, unsigned number) {
     PathText path = CameraFileIn(gameFolder, ".bak");
     if (number > 1) path.appendNumber(number);
     return path;
-}
-
-int PresetWrittenAs(std::string_view bytes) {
-    const PresetTable& presets = ThePresetTable();
-    for (std::size_t i = 0; i < presets.size(); ++i) {
-        if (IsFileOf(presets[i], bytes)) return int(i);
-    }
-    return -1;
 }
 
 CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraFile) {

@@ -45,9 +45,6 @@ struct CameraFileContent {
 };
 CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraFile);
 
-// The index in ThePresetTable() of the preset whose file `bytes` are exactly, or -1.
-int PresetWrittenAs(std::string_view bytes);
-
 // Where the player's own file is kept: in a backup made just now, in one made earlier, or
 // nowhere, with the reason. Numbers as in BackupIn.
 struct KeepResult {

@@ -40,13 +40,13 @@ namespace {
 
 // Whether `target` still holds what it held when it was read: success, or why not.
 ReplaceResult CheckStillAsRead(const FileCalls& calls, const PathChar* target, const AsRead& asRead) {
+    const ReplaceResult changed(InstallStep::Replace, kChangedMeanwhile);
     const PathKind kind = KindOf(calls, target);
-    if (!asRead.existed && kind == PathKind::Missing) return {};
-    if (kind == PathKind::Missing || kind == PathKind::Folder) return {InstallStep::Replace, kChangedMeanwhile};
+    if (kind == PathKind::Missing) return asRead.existed ? changed : ReplaceResult();
+    if (!asRead.existed || kind == PathKind::Folder) return changed;
     const WholeFile now(calls, target);
     if (!now.isRead()) return {InstallStep::ReadCameraFile, now.error(), StepFile::CameraFile};
-    if (!asRead.existed || now.bytes() != asRead.bytes) return {InstallStep::Replace, kChangedMeanwhile};
-    return {};
+    return now.bytes() == asRead.bytes ? ReplaceResult() : changed;
 }
 
 }  // namespace

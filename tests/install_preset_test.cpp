@@ -168,8 +168,15 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
 using test_support::Call;
 using test_support::kForGood;
 using test_support::Refuse;
-void withPreset() { WriteBytes(kCameraFile, InstalledBytes(0)); }
-void withOwnFile() { WriteBytes(kCameraFile, kOldContent); }
+// The camera file holding a preset, or the player's own file, and the next `call` on `file` refused.
+void PresetRefused(Call call, const char* file, OsError error, int count = 1) {
+    WriteBytes(kCameraFile, InstalledBytes(0));
+    Refuse(call, file, error, count);
+}
+void OwnFileRefused(Call call, const char* file, OsError error, int count = 1) {
+    WriteBytes(kCameraFile, kOldContent);
+    Refuse(call, file, error, count);
+}
 constexpr OsError kDiskFull = ERROR_DISK_FULL, kInUse = ERROR_SHARING_VIOLATION;
 const FileCalls& kCalls = test_support::kRecordedCalls;  // the fault cases below inject through it
 #else
@@ -203,65 +210,25 @@ TEST_F(InstallPresetTest, AFailureLeavesEverythingAsItWas) {
          },
          InstallStep::CheckTarget},
 #ifdef _WIN32
-        {"disk full while writing",
-         [] {
-             withPreset();
-             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
-         },
+        {"disk full while writing", [] { PresetRefused(Call::Write, "Cameras.ini.tmp", kDiskFull); },
          InstallStep::Write},
-        {"flush fails",
-         [] {
-             withPreset();
-             Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull);
-         },
-         InstallStep::Flush},
-        {"close fails",
-         [] {
-             withPreset();
-             Refuse(Call::Close, "Cameras.ini.tmp", kDiskFull);
-         },
-         InstallStep::Close},
+        {"flush fails", [] { PresetRefused(Call::Flush, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Flush},
+        {"close fails", [] { PresetRefused(Call::Close, "Cameras.ini.tmp", kDiskFull); }, InstallStep::Close},
         {"replace refused after the temporary file was written",
-         [] {
-             withPreset();
-             Refuse(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE);
-         },
-         InstallStep::Replace},
+         [] { PresetRefused(Call::Move, "Cameras.ini", ERROR_NOT_SAME_DEVICE); }, InstallStep::Replace},
         // Keeping the player's own file, step by step.
-        {"own file unreadable",
-         [] {
-             withOwnFile();
-             Refuse(Call::Read, "Cameras.ini", kInUse);
-         },
-         InstallStep::ReadCameraFile},
-        {"backup not created",
-         [] {
-             withOwnFile();
-             Refuse(Call::Open, "Cameras.ini.tmp", kDiskFull);
-         },
+        {"own file unreadable", [] { OwnFileRefused(Call::Read, "Cameras.ini", kInUse); }, InstallStep::ReadCameraFile},
+        {"backup not created", [] { OwnFileRefused(Call::Open, "Cameras.ini.tmp", kDiskFull); },
          InstallStep::CreateTemporary},
-        {"backup write fails",
-         [] {
-             withOwnFile();
-             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
-         },
+        {"backup write fails", [] { OwnFileRefused(Call::Write, "Cameras.ini.tmp", kDiskFull); },
          InstallStep::KeepOwnFile},
-        {"backup flush fails",
-         [] {
-             withOwnFile();
-             Refuse(Call::Flush, "Cameras.ini.tmp", kDiskFull);
-         },
+        {"backup flush fails", [] { OwnFileRefused(Call::Flush, "Cameras.ini.tmp", kDiskFull); },
          InstallStep::KeepOwnFile},
-        {"backup move refused",
-         [] {
-             withOwnFile();
-             Refuse(Call::Move, "Cameras.ini.bak", kInUse, kForGood);
-         },
+        {"backup move refused", [] { OwnFileRefused(Call::Move, "Cameras.ini.bak", kInUse, kForGood); },
          InstallStep::KeepOwnFile},
         {"write fails and the temporary file cannot be deleted",
          [] {
-             withPreset();
-             Refuse(Call::Write, "Cameras.ini.tmp", kDiskFull);
+             PresetRefused(Call::Write, "Cameras.ini.tmp", kDiskFull);
              Refuse(Call::Delete, "Cameras.ini.tmp", kInUse, kForGood);
          },
          InstallStep::Write, true},
