@@ -66,6 +66,7 @@ CameraFileContent ReadCameraFile(const FileCalls& calls, const PathChar* cameraF
             break;
     }
     content.bytes = WholeFile(calls, cameraFile);
+    if (!content.bytes.isRead() && IsMissing(content.bytes.error())) return CameraFileContent();  // gone meanwhile
     if (!content.bytes.isRead()) {
         content.kind = CameraFileContent::Unreadable;
         content.osError = content.bytes.error();

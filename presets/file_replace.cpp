@@ -36,6 +36,16 @@ void WholeFile::swap(WholeFile& other) noexcept {
     std::swap(error_, other.error_);
 }
 
+bool WrittenMomentsAgo(const FileCalls& calls, const PathChar* path) {
+    // Longer than another copy takes from creating its temporary file to moving it into place,
+    // pauses for held files included; either way round, for a clock a little off.
+    constexpr FileTime kMoments = 30 * kFileTimePerSecond;
+    FileTime written = 0;
+    if (!LastWritten(calls, path, written)) return false;
+    const FileTime now = Now();
+    return written + kMoments > now && written < now + kMoments;
+}
+
 namespace {
 
 // Whether `target` still holds what it held when it was read: success, or why not.
@@ -45,6 +55,7 @@ ReplaceResult CheckStillAsRead(const FileCalls& calls, const PathChar* target, c
     if (kind == PathKind::Missing) return asRead.existed ? changed : ReplaceResult();
     if (!asRead.existed || kind == PathKind::Folder) return changed;
     const WholeFile now(calls, target);
+    if (!now.isRead() && IsMissing(now.error())) return changed;  // gone since it was looked at
     if (!now.isRead()) return {InstallStep::ReadCameraFile, now.error(), StepFile::CameraFile};
     return now.bytes() == asRead.bytes ? ReplaceResult() : changed;
 }

@@ -40,9 +40,23 @@ constexpr bool IsNameTaken(OsError error) {
 #endif
 }
 
+// Whether `error` says that a file, or a folder on its path, is not there.
+constexpr bool IsMissing(OsError error) {
+#ifdef _WIN32
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+#else
+    return error == ENOENT || error == ENOTDIR;
+#endif
+}
+
 // Whether the system's file calls take `path`, in the form the program gives it to them; a
 // longer path is refused before anything changes.
 bool SystemTakes(const PathText& path);
+
+#ifdef _WIN32
+// `path` in the form the program gives the system's file calls: its "\\?\" form past MAX_PATH.
+PathText InSystemForm(const PathText& path);
+#endif
 
 enum class PathKind : std::uint8_t { Missing, File, Folder, Unknown };
 
@@ -52,10 +66,23 @@ PathKind KindOf(const FileCalls& calls, const PathChar* path);
 // A moment in the system's own file time: FILETIME's ticks on Windows, nanoseconds since 1970
 // on POSIX. Later is more.
 using FileTime = std::uint64_t;
+#ifdef _WIN32
+inline constexpr FileTime kFileTimePerSecond = 10000000;
+#else
+inline constexpr FileTime kFileTimePerSecond = 1000000000;
+#endif
 
 // When the file at `path` was last written; false where it is missing, a folder, or cannot
 // be looked at.
 bool LastWritten(const FileCalls& calls, const PathChar* path, FileTime& written);
+
+// Now, in file time.
+FileTime Now();
+
+// Whether the file at `path` was written moments ago: a temporary file that another copy of
+// the program is writing, or has closed and not yet moved into place, rather than one that a
+// run killed half-way left behind, which may go.
+bool WrittenMomentsAgo(const FileCalls& calls, const PathChar* path);
 
 // A file opened for reading, shared with everyone: reading never stands in another program's
 // way. Closed with its owner.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -36,12 +37,17 @@ void SyncFolderOf(const FileCalls& calls, const char* path) {
 
 OsError LastOsError() { return OsError(errno != 0 ? errno : EIO); }
 
+FileTime Now() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return FileTime(now.tv_sec) * 1000000000u + FileTime(now.tv_nsec);
+}
+
 bool SystemTakes(const PathText& path) { return !path.tooLong() && path.view().size() < PATH_MAX; }
 
 PathKind KindOf(const FileCalls& calls, const char* path) {
     struct stat status {};
-    if (calls.stat(path, &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unknown;
+    if (calls.stat(path, &status) != 0) return IsMissing(OsError(errno)) ? PathKind::Missing : PathKind::Unknown;
     return S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
@@ -80,8 +86,14 @@ namespace {
 
 // A file by this name, left by a run killed half-way, may still be a second name of the
 // backup it was making (see moveToFreeName): opened as it is, it would write into the backup.
-// So it goes first, and the file opened is always a new one.
+// So it goes first, and the file opened is always a new one. One written moments ago is
+// another copy's, closed and not yet moved into place, perhaps: it stays, and the name counts
+// as taken.
 int CreateNew(const FileCalls& calls, const char* path) {
+    if (WrittenMomentsAgo(calls, path)) {
+        errno = EEXIST;
+        return -1;
+    }
     if (calls.unlink(path) != 0 && errno != ENOENT) return -1;
     return calls.open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }

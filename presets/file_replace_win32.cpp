@@ -207,13 +207,20 @@ ReplaceResult WriteInPlace(const FileCalls& calls, const wchar_t* target,
 
 }  // namespace
 
+FileTime Now() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (FileTime(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 bool SystemTakes(const PathText& path) { return !path.tooLong() && !SystemPath(path.c_str()).tooLong(); }
+
+PathText InSystemForm(const PathText& path) { return PathText(PathView(SystemPath(path.c_str()).c_str())); }
 
 PathKind KindOf(const FileCalls& calls, const wchar_t* path) {
     const DWORD attributes = calls.getFileAttributes(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Unknown;
+        return IsMissing(GetLastError()) ? PathKind::Missing : PathKind::Unknown;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
@@ -264,10 +271,15 @@ DWORD Delete(const FileCalls& calls, const wchar_t* path) {
 }
 
 // A file by this name left by a run killed half-way goes first, a hold on it waited out; then
-// the file is created as a new one. So it is never a file that another copy of the program
-// is still writing: that copy's file stands in the way of creating it, and one of the two
-// fails, rather than one putting the other's bytes in place.
+// the file is created as a new one. One written moments ago is another copy's, closed and not
+// yet moved into place, perhaps: it stays, and the name counts as taken. So it is never a file that another copy of the
+// program is still writing: that copy's file stands in the way of creating it, and one of the two fails, rather than
+// one putting the other's bytes in place.
 HANDLE CreateNew(const FileCalls& calls, const wchar_t* path) {
+    if (WrittenMomentsAgo(calls, path)) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    }
     if (KindOf(calls, path) != PathKind::Missing) {
         const DWORD removed = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
         if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {

@@ -169,7 +169,7 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         DWORD error;  // the install's; ERROR_SUCCESS where it succeeds
         std::vector<std::string> expectedEnd;
         std::vector<std::string> expectedStart = {};
-        void (*meanwhile)() = nullptr;  // as the first temporary file is made: over the player's own file
+        void (*meanwhile)() = nullptr;  // just before the refused call, over the player's own file
     };
     const std::string close = "CloseHandle Cameras.ini";
     const std::string read =
@@ -238,6 +238,16 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
          {close, "DeleteFile Cameras.ini.tmp"},
          {},
          [] { WriteBytes("Cars/Cameras.ini", InstalledBytes(1)); }},
+        // Another copy that read the same file kept it under the same name a moment before: kept once.
+        {"the player's own file kept by another copy under the same name a moment before",
+         Call::Move,
+         "Cameras.ini.bak",
+         ERROR_SUCCESS,
+         0,
+         ERROR_SUCCESS,
+         {kMove},
+         {},
+         [] { WriteBytes("Cars/Cameras.ini.bak", kOldContent); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -257,9 +267,12 @@ TEST_F(WindowsReplaceTest, WaitsOutHoldsMakesTheRedirectedCopyAndWritesInPlaceOn
         EXPECT_EQ(FirstCalls(c.expectedStart.size()), c.expectedStart);
         std::set<std::string> expectedTree = {"Cars", "Cars/Cameras.ini"};
         if (c.meanwhile != nullptr) {
-            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(1))) << "the other copy's file was replaced";
+            const bool installed = c.error == ERROR_SUCCESS;
+            EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", InstalledBytes(installed ? 2 : 1)))
+                << (installed ? "not installed" : "the other copy's file was replaced");
             EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", old)) << "not what was judged the player's own";
-            EXPECT_EQ(result.keptAs, 1u);
+            EXPECT_EQ(result.keptAs, installed ? 0u : 1u);
+            EXPECT_EQ(result.keptBeforeAs, installed ? 1u : 0u);
             expectedTree.insert("Cars/Cameras.ini.bak");
         } else {
             EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini", c.error == ERROR_SUCCESS ? InstalledBytes(2) : old));

@@ -4,6 +4,7 @@
 
 #include "game_folder.h"
 
+#include <chrono>
 #include <vector>
 
 #ifdef _WIN32
@@ -144,10 +145,21 @@ TEST_F(InstallPresetTest, KeepsTheOwnFileUnderTheFirstFreeNumber) {
 }
 
 // A run killed half-way leaves its temporary file; the next install must not trip over it.
-TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
+// One written moments ago is another copy's, which may be about to move it into place: it is
+// left alone, and the install says that the name is taken.
+TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRunButNotAnotherCopys) {
+    const auto leftAnHourAgo = [](const fs::path& file) {
+        fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
     WriteBytes(kCameraFile, InstalledBytes(0));
     WriteBytes("Cars/Cameras.ini.tmp", std::string(5000, 'z'));
+    const InstallResult anotherCopys = install(2);
+    EXPECT_EQ(anotherCopys.failedStep, InstallStep::CreateTemporary);
+    EXPECT_TRUE(IsNameTaken(anotherCopys.osError)) << anotherCopys.osError;
+    EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.tmp", std::string(5000, 'z')));
+    EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(0)));
 
+    leftAnHourAgo("Cars/Cameras.ini.tmp");
     ASSERT_TRUE(install(2).succeeded());
 
     EXPECT_TRUE(HoldsBytes(kCameraFile, InstalledBytes(2)));
@@ -158,6 +170,7 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRun) {
     WriteBytes(kCameraFile, kOldContent);
     WriteBytes("Cars/Cameras.ini.bak", kOldContent);
     fs::create_hard_link("Cars/Cameras.ini.bak", "Cars/Cameras.ini.tmp");
+    leftAnHourAgo("Cars/Cameras.ini.tmp");
     ASSERT_TRUE(install(2).succeeded());
     EXPECT_TRUE(HoldsBytes("Cars/Cameras.ini.bak", kOldContent));
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini", "Cars/Cameras.ini.bak"}));

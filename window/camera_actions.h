@@ -19,8 +19,8 @@ class CameraActions {
 public:
     void OnCreate(HWND window) { window_ = window; }
     // The window is shown: the preset in place follows once the camera file of the game found
-    // at start has been read, and the window gets its own copy of the window menu, which the
-    // put-back items extend, from the first time it opens.
+    // at start has been read, and the window gets its own copy of the window menu now, so that
+    // the put-back items are in it the first time it opens.
     void OnShown(const GameFolderLookup& gameAtStart);
     // A timer of the window has fired: the preset in place may be read now.
     void OnTimer(UINT_PTR timer);

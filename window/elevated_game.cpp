@@ -11,8 +11,21 @@ namespace zvk {
 namespace {
 
 constexpr wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-constexpr DWORD kWow64View64 = 0x0100;           // KEY_WOW64_64KEY: ignored where Windows has one view only
-constexpr int kTokenVirtualizationEnabled = 24;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
+constexpr DWORD kWow64View64 = 0x0100;  // KEY_WOW64_64KEY: ignored where Windows has one view only
+// Of TOKEN_INFORMATION_CLASS, Windows Vista and later.
+constexpr int kTokenElevation = 20;
+constexpr int kTokenVirtualizationEnabled = 24;
+
+// What this program's own token says to a yes-or-no question of `informationClass`; no where
+// Windows does not answer it (Windows XP knows neither elevation nor virtualization).
+bool TokenSays(int informationClass) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    DWORD yes = 0, size = 0;
+    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(informationClass), &yes, sizeof yes, &size);
+    CloseHandle(token);
+    return asked && yes != 0;
+}
 
 bool SameLetters(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
@@ -81,16 +94,9 @@ const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys] = {
     {HKEY_LOCAL_MACHINE, kLayers, 0},
 };
 
-bool IsVirtualized() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    DWORD virtualized = 0, size = 0;
-    // Windows XP has no virtualization, and refuses to be asked.
-    const BOOL asked = GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenVirtualizationEnabled), &virtualized,
-                                           sizeof virtualized, &size);
-    CloseHandle(token);
-    return asked && virtualized != 0;
-}
+bool RunsElevated() { return TokenSays(kTokenElevation); }
+
+bool IsVirtualized() { return TokenSays(kTokenVirtualizationEnabled); }
 
 PathText TheVirtualStore() {
     PathText store =

@@ -23,6 +23,9 @@ struct RegistryKey {
 inline constexpr std::size_t kCompatibilitySettingsKeys = 3;
 extern const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys];
 
+// Whether this program runs elevated (Windows Vista and later; never on Windows XP).
+bool RunsElevated();
+
 // Whether Windows virtualizes this program's writes (Windows Vista and later: a standard
 // user's program whose manifest asks for no execution level, as this one's does not).
 bool IsVirtualized();

@@ -15,10 +15,12 @@ namespace zvk {
 template <class Fill>
 PathText FilledBy(Fill fill) {
     for (DWORD room = MAX_PATH + 1;; room *= 2) {
-        auto* chars = static_cast<wchar_t*>(std::malloc(room * sizeof(wchar_t)));
+        // Cleared: a call that answers "too small" may leave the room as it was.
+        auto* chars = static_cast<wchar_t*>(std::calloc(room, sizeof(wchar_t)));
         if (chars == nullptr) return {};
         const DWORD length = fill(chars, room);
-        const bool fits = length<room, longest = room> PathText::kMostChars;
+        const bool fits = length < room;
+        const bool longest = room > PathText::kMostChars;
         const PathText path = length == 0 ? PathText() : PathText(PathView(chars, fits ? length : room));
         std::free(chars);
         if (fits || longest || length == 0) return path;

@@ -1,6 +1,8 @@
 // One window per game folder, through a named object that holds the first window's handle.
 #include "one_window_per_game.h"
 
+#include "elevated_game.h"
+#include "file_replace.h"
 #include "system_function.h"
 
 #include <cstdint>
@@ -16,20 +18,22 @@ void AppendHex(PathText& name, std::uint64_t value, int digits) {
         name.appendAscii({&"0123456789abcdef"[(value >> shift) & 0xF], 1});
 }
 
-// The folder as the file system knows it, whatever the path it was reached by: the serial
-// number of its volume and its id there.
+// The folder as the file system knows it, whatever the path it was reached by: its volume's
+// serial number (the 32 bits that every call answers alike) and its id there.
 struct FolderIdentity {
-    std::uint64_t volume = 0;
+    std::uint32_t volume = 0;
     std::uint64_t idHigh = 0;
     std::uint64_t idLow = 0;
 };
 
-// Windows 8 and later give a folder's 128-bit id, which alone is unique on ReFS; older systems,
-// and file systems that do not answer it, the 64-bit file index. The folder is opened for no
-// access at all, only to be looked at. False where the system gives no id (0).
+// Windows 8 and later give a folder's 128-bit id, which alone is unique on ReFS (an NTFS id is
+// its 64-bit index); older systems, and file systems that answer it with 0, the 64-bit index.
+// The folder is opened for no access at all, only to be looked at, in the form the core gives
+// the system however deep it is. False where the system gives no id (0).
 bool IdentityOf(const PathText& folder, FolderIdentity& identity) {
-    const HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileW(InSystemForm(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     struct FileIdInfo {  // FILE_ID_INFO
         ULONGLONG volumeSerialNumber;
@@ -39,14 +43,15 @@ bool IdentityOf(const PathText& folder, FolderIdentity& identity) {
     using GetFileInformationByHandleExFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
     const auto getInformationEx = LookUpFunction<GetFileInformationByHandleExFn>(GetModuleHandleW(L"kernel32.dll"),
                                                                                  "GetFileInformationByHandleEx");
-    BY_HANDLE_FILE_INFORMATION file{};
     if (getInformationEx != nullptr && getInformationEx(handle, kFileIdInfo, &id, sizeof id)) {
-        identity.volume = id.volumeSerialNumber;
+        identity.volume = std::uint32_t(id.volumeSerialNumber);
         for (int i = 0; i < 8; ++i) {
             identity.idLow |= std::uint64_t(id.fileId[i]) << (8 * i);
             identity.idHigh |= std::uint64_t(id.fileId[8 + i]) << (8 * i);
         }
-    } else if (GetFileInformationByHandle(handle, &file)) {
+    }
+    BY_HANDLE_FILE_INFORMATION file{};
+    if (identity.idHigh == 0 && identity.idLow == 0 && GetFileInformationByHandle(handle, &file)) {
         identity.volume = file.dwVolumeSerialNumber;
         identity.idLow = (std::uint64_t(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
     }
@@ -89,7 +94,7 @@ PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
     name.appendAscii("Local\\ZvkCameraMode.");
     FolderIdentity identity;
     if (IdentityOf(gameFolder, identity)) {
-        AppendHex(name, identity.volume, 16);
+        AppendHex(name, identity.volume, 8);
         name.appendAscii(".");
         AppendHex(name, identity.idHigh, 16);
         AppendHex(name, identity.idLow, 16);
@@ -99,18 +104,6 @@ PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
     }
     if (elevated) name.appendAscii(".elevated");
     return name;
-}
-
-bool RunsElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    constexpr int kTokenElevation = 20;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
-    DWORD elevated = 0, size = 0;
-    // Windows XP has no elevation, and refuses to be asked.
-    const BOOL asked =
-        GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenElevation), &elevated, sizeof elevated, &size);
-    CloseHandle(token);
-    return asked && elevated != 0;
 }
 
 GameFolderClaim::GameFolderClaim(const PathText& gameFolder) {

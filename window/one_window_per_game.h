@@ -15,9 +15,6 @@ namespace zvk {
 // window of its own. Empty where no game folder was found.
 PathText GameFolderClaimName(const PathText& gameFolder, bool elevated);
 
-// Whether this program runs elevated (Windows Vista and later; never on Windows XP).
-bool RunsElevated();
-
 class GameFolderClaim {
 public:
     // Claims `gameFolder` for this start, unless an earlier start that is still running has
