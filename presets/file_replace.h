@@ -84,6 +84,10 @@ FileTime Now();
 // run killed half-way left behind, which may go.
 bool WrittenMomentsAgo(const FileCalls& calls, const PathChar* path);
 
+// Deletes the file at `path`, a hold on it waited out: 0 where it is gone or was never there,
+// else why it stays.
+OsError RemoveFileIfThere(const FileCalls& calls, const PathChar* path);
+
 // A file opened for reading, shared with everyone: reading never stands in another program's
 // way. Closed with its owner.
 class FileReader {

@@ -82,6 +82,10 @@ bool FileReader::read(char* buffer, std::size_t size, std::size_t& got) {
     return true;
 }
 
+OsError RemoveFileIfThere(const FileCalls& calls, const char* path) {
+    return calls.unlink(path) == 0 || errno == ENOENT ? 0 : LastOsError();
+}
+
 namespace {
 
 // A file by this name, left by a run killed half-way, may still be a second name of the
@@ -94,7 +98,10 @@ int CreateNew(const FileCalls& calls, const char* path) {
         errno = EEXIST;
         return -1;
     }
-    if (calls.unlink(path) != 0 && errno != ENOENT) return -1;
+    if (const OsError error = RemoveFileIfThere(calls, path); error != 0) {
+        errno = int(error);
+        return -1;
+    }
     return calls.open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
@@ -139,7 +146,7 @@ bool TemporaryFile::discard() {
     if (isOpen()) close();
     if (!created_) return true;
     created_ = false;
-    return calls_.unlink(path_) == 0 || errno == ENOENT;
+    return RemoveFileIfThere(calls_, path_) == 0;
 }
 
 // rename() replaces a file whatever its permission bits; a file nobody may write is the

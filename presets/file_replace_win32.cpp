@@ -270,6 +270,15 @@ DWORD Delete(const FileCalls& calls, const wchar_t* path) {
     return calls.deleteFile(SystemPath(path).c_str()) ? DWORD(ERROR_SUCCESS) : GetLastError();
 }
 
+}  // namespace
+
+OsError RemoveFileIfThere(const FileCalls& calls, const wchar_t* path) {
+    const DWORD error = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
+    return IsMissing(error) ? DWORD(ERROR_SUCCESS) : error;
+}
+
+namespace {
+
 // A file by this name left by a run killed half-way goes first, a hold on it waited out; then
 // the file is created as a new one. One written moments ago is another copy's, closed and not
 // yet moved into place, perhaps: it stays, and the name counts as taken. So it is never a file that another copy of the
@@ -281,8 +290,8 @@ HANDLE CreateNew(const FileCalls& calls, const wchar_t* path) {
         return INVALID_HANDLE_VALUE;
     }
     if (KindOf(calls, path) != PathKind::Missing) {
-        const DWORD removed = TryWaitingOutHolds(calls, [&] { return Delete(calls, path); });
-        if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
+        const DWORD removed = RemoveFileIfThere(calls, path);
+        if (removed != ERROR_SUCCESS) {
             SetLastError(removed);
             return INVALID_HANDLE_VALUE;
         }
@@ -321,8 +330,7 @@ bool TemporaryFile::discard() {
     if (isOpen()) close();
     if (!created_) return true;
     created_ = false;
-    const DWORD error = TryWaitingOutHolds(calls_, [&] { return Delete(calls_, path_); });
-    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
+    return RemoveFileIfThere(calls_, path_) == ERROR_SUCCESS;
 }
 
 OsError LastOsError() {

@@ -36,6 +36,12 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
     return Install(calls, {preset.fileText, kCameraFileTrailer}, gameFolder);
 }
 
+ReplaceResult RemoveLeftTemporaryFile(const FileCalls& calls, const PathText& gameFolder) {
+    const OsError error = RemoveFileIfThere(calls, CameraFileIn(gameFolder, ".tmp").c_str());
+    if (error == 0) return {};
+    return {InstallStep::CreateTemporary, error, StepFile::TemporaryFile};
+}
+
 InstallResult PutBackKeptFile(const FileCalls& calls, const PathText& gameFolder, unsigned keptFile) {
     const WholeFile kept(calls, BackupIn(gameFolder, keptFile).c_str());
     if (!kept.isRead()) return {InstallStep::ReadKeptFile, kept.error()};

@@ -27,6 +27,12 @@ struct [[nodiscard]] InstallResult : ReplaceResult {
 InstallResult InstallPreset(const CameraPreset& preset, const PathText& gameFolder);
 InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, const PathText& gameFolder);
 
+// Removes the temporary file Cars\Cameras.ini.tmp from `gameFolder` where there is one, however
+// recently it was written: for a caller that knows that no other copy of the program writes
+// there, so that the file was left by an attempt that ended (the program killed, the PC off, or
+// a delete refused). A CreateTemporary failure of the temporary file where it stays.
+ReplaceResult RemoveLeftTemporaryFile(const FileCalls& calls, const PathText& gameFolder);
+
 // Puts back a camera file of the player's own that was kept as backup `keptFile` (see
 // BackupIn) in `gameFolder`, read afresh now, exactly as a preset is installed: the camera
 // file in place is kept first where it is the player's own and not kept yet. The kept file
