@@ -136,7 +136,8 @@ TEST(Form1Dpi, LayoutFollowsEveryDpiChangeOnEverySystem) {
     for (const System& system : kSystems) {
         SCOPED_TRACE(system.name);
         Form1 form(system.api);
-        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
+        GameFolderClaim noClaim;
+        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder(), noClaim));
         const UINT startDpi = system.startDpi != 0 ? system.startDpi : SystemDpi();
         ExpectLaidOutFor(form.window(), startDpi, system.buttonFontHeight(startDpi));
 
@@ -170,7 +171,8 @@ COLORREF BrushColour(HBRUSH brush) {
 TEST(Form1Colours, FollowTheHighContrastTheme) {
     gHighContrast = false;
     Form1 form(DpiApi::OfThisSystem(), &TestHighContrastIsOn);
-    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
+    GameFolderClaim noClaim;
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder(), noClaim));
     const auto colourFor = [&](UINT message, int id, HDC dc) {
         return BrushColour(
             reinterpret_cast<HBRUSH>(SendMessageW(form.window(), message, reinterpret_cast<WPARAM>(dc),
@@ -248,7 +250,8 @@ void KeepFileWrittenAt(const fs::path& file, SYSTEMTIME utc) {
 // time of year now.
 TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
     Form1 form;
-    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder()));
+    GameFolderClaim noClaim;
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), SW_HIDE, LookForGameFolder(), noClaim));
     const auto lastItems = [&](int count) {
         HMENU menu = GetSystemMenu(form.window(), FALSE);
         SendMessageW(form.window(), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
@@ -277,8 +280,8 @@ TEST_F(GameFolderTest, Form1sWindowMenuSaysWhereItWorksAndItsVersion) {
 
     TIME_ZONE_INFORMATION zone{};
     GetTimeZoneInformation(&zone);
-    ASSERT_TRUE(zone.Bias == -60 && zone.DaylightBias == -60)
-        << "not in Central European time: the test runs with TZ=Europe/Berlin (tests/CMakeLists.txt)";
+    if (zone.Bias != -60 || zone.DaylightBias != -60)
+        GTEST_SKIP() << "the times of kept files need Central European time, which ctest sets (TZ=Europe/Berlin)";
     KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak", {2026, 1, 4, 15, 12, 0, 0, 0});
     KeepFileWrittenAt(game / "Cars" / "Cameras.ini.bak2", {2026, 7, 3, 1, 12, 0, 0, 0});
     EXPECT_EQ(lastItems(5),

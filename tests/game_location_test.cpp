@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #include "elevated_game.h"
 #include "one_window_per_game.h"
+
+#include <utility>
 #endif
 
 namespace zvk {
@@ -56,13 +58,14 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
         GameFolder::Place place;
         bool programInTemp;
         const char* exeRunAsAdministrator = "";
+        const char* carsIsAFileIn = "";
     };
     const Case cases[] = {
         {"game", "other-game", GameFolder::WorkingFolder, false},
         {"other-game", "game", GameFolder::ProgramFolder, false},  // a Cars folder without the camera file
         {"elsewhere", "game", GameFolder::ProgramFolder, false},
         {"cars-is-a-file", "game", GameFolder::ProgramFolder, false},
-        {"elsewhere", "cars-is-a-file", GameFolder::NotFound, false},
+        {"elsewhere", "cars-is-a-file", GameFolder::NotFound, false, "", "cars-is-a-file"},
         {"elsewhere", "temp/Temp1_ZvkCameraMode.zip", GameFolder::NotFound, true},
         {"elsewhere", "temp-not", GameFolder::NotFound, false},  // beside the temp folder, not in it
 #ifdef _WIN32
@@ -89,6 +92,8 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
         const GameFolder found = ChooseGameFolder(search, &GameSignsIn);
         EXPECT_EQ(found.place, c.place);
         EXPECT_EQ(found.programInTemp, c.programInTemp);
+        EXPECT_TRUE(found.carsIsAFileIn.view() ==
+                    (*c.carsIsAFileIn != '\0' ? absolute(c.carsIsAFileIn) : PathText()).view());
         EXPECT_TRUE(found.path.view() == (c.place == GameFolder::WorkingFolder   ? search.workingFolder.view()
                                           : c.place == GameFolder::ProgramFolder ? search.programFolder.view()
                                                                                  : PathView()));
@@ -102,32 +107,66 @@ TEST_F(GameFolderTest, TheWorkingFolderFirstThenTheProgramsOwn) {
 }
 
 #ifdef _WIN32
-// One claim per game folder however the player reached it; and another for a copy started as
-// administrator, which writes past the VirtualStore, another file than one that is not.
+// The program's own path as Windows gives it, started by the long form, and as Wine gives it
+// for a share; the working folder the same. The player knows each as the plain path.
+TEST(GameLocation, PathsTheSystemGivesAreShownInTheFormThePlayerKnows) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"\\\\server\\share\\ZVK DM2", L"\\\\server\\share\\ZVK DM2"},
+        {L"\\\\?\\UNC\\server\\share\\ZVK DM2", L"\\\\server\\share\\ZVK DM2"},
+        {L"UNC\\server\\share\\ZVK DM2", L"\\\\server\\share\\ZVK DM2"},
+        {L"\\\\?\\unc\\server\\share", L"\\\\server\\share"},
+        {L"\\\\?\\D:\\Games\\ZVK DM2", L"D:\\Games\\ZVK DM2"},
+        {L"\\\\.\\D:\\Games", L"D:\\Games"},
+        {L"D:\\Games\\UNC\\ZVK DM2", L"D:\\Games\\UNC\\ZVK DM2"},
+        {L"\\\\?\\Volume{0b1c}\\Games", L"\\\\?\\Volume{0b1c}\\Games"},  // no plainer form to give
+    };
+    for (const auto& [given, shown] : cases)
+        EXPECT_EQ(std::wstring(InPlainForm(PathText(given)).view()), shown) << std::wstring(given).c_str();
+}
+
+// One claim per game folder however the player reached it. A copy run as administrator shares
+// it, as it changes the same file, except where a normal copy's writes go to its VirtualStore.
 TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
-    fs::create_directories("game/Cars");
-    fs::create_directories("other/Cars");
-    const fs::path game = (root() / "game").make_preferred();
-    const PathText claim = GameFolderClaimName(PathText(game.native()), false);
-    std::wstring upperCase = game.native();
+    for (const char* folder : {"game/Cars", "other/Cars", "Program Files/game/Cars", "Program Files/writable/Cars"})
+        fs::create_directories(folder);
+    const auto absolute = [&](const char* name) { return PathText((root() / name).make_preferred().native()); };
+    const PathText game = absolute("game"), programFiles = absolute("Program Files/game");
+    const PathText writable = absolute("Program Files/writable");
+    std::wstring upperCase(game.view());
     CharUpperBuffW(upperCase.data(), DWORD(upperCase.size()));
+    // Windows as a copy run as administrator sees it: a normal copy's writes virtualized in
+    // Program Files, where the player may write only in the Cars folder of "writable".
+    NormalCopies normal;
+    normal.virtualizesIn = [](const PathText& folder) {
+        return folder.view().find(L"Program Files") != PathView::npos;
+    };
+    normal.mayCreateFilesIn = [](const PathText& folder) { return folder.view().find(L"writable") != PathView::npos; };
     struct Case {
         const char* name;
-        PathText spelling;
+        const PathText& normalCopys;  // the folder as a normal copy names it
+        PathText spelling;            // as this copy does
         bool elevated;
         bool sameClaim;
+        bool virtualized = true;
     };
     const Case cases[] = {
-        {"under a second drive letter", PathText(test_support::SpelledAgain(game).native()), false, true},
-        {"in capitals", PathText(upperCase), false, true},
-        {"elevated", PathText(game.native()), true, false},
-        {"another folder", PathText((root() / "other").make_preferred().native()), false, false},
-        {"a folder that is gone: by its path", PathText((root() / "gone").make_preferred().native()), false, false},
+        {"under a second drive letter", game, PathText(test_support::SpelledAgain(game.c_str()).native()), false, true},
+        {"in capitals", game, PathText(upperCase), false, true},
+        {"another folder", game, absolute("other"), false, false},
+        {"a folder that is gone: by its path", game, absolute("gone"), false, false},
+        {"run as administrator, outside Program Files", game, game, true, true},
+        {"run as administrator, in Program Files where the player may not write", programFiles, programFiles, true,
+         false},
+        {"run as administrator, in Program Files where the player may write", writable, writable, true, true},
+        {"run as administrator, nothing virtualized", programFiles, programFiles, true, true, false},
     };
-    ASSERT_FALSE(claim.empty());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PathText other = GameFolderClaimName(c.spelling, c.elevated);
+        normal.virtualized = c.virtualized;
+        const PathText claim = GameFolderClaimName(c.normalCopys, false);
+        const PathText other =
+            GameFolderClaimName(c.spelling, c.elevated && NormalCopiesWriteTheVirtualStoreIn(c.spelling, normal));
+        ASSERT_FALSE(claim.empty());
         EXPECT_FALSE(other.empty());
         EXPECT_EQ(other.view() == claim.view(), c.sameClaim) << std::string(other.view().begin(), other.view().end());
     }

@@ -20,6 +20,9 @@ GameFolderLookup GameBesideTheProgram(const wchar_t* folder = L"D:\\Games\\ZVK D
     return where;
 }
 
+// What the look for the game folder found.
+enum class Lookup { Found, ProgramPathTooLong, CarsIsAFile, CarsFolderGone };
+
 // Each box reads in the same order: the problem in the player's words on the first line, the
 // fix on the second, what was not done and what became of the game folder, then the details:
 // the file that failed by its full path, broken only between folders, and the system's words.
@@ -32,14 +35,19 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         const wchar_t* gameFolder = L"D:\\Games\\ZVK DM2";
         const wchar_t* failedFile = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini";
         StepFile file = FileOfStep(step);  // as the core reports it
-        bool programPathTooLong = false;   // and so no game folder found
+        Lookup lookup = Lookup::Found;
+        bool anotherCopyMayWrite = false;  // the window holds no claim, or the game is on a share
+        const wchar_t* code = nullptr;     // where not " (error <osError>)"
     };
     const wchar_t* const inUse = L"The camera file Cars\\Cameras.ini is in use by another program.";
     const wchar_t* const denied = L"Windows does not let this program change files in the game's Cars folder.";
     const wchar_t* const games = L"D:\\Games\\ZVK DM2";
     const wchar_t* const temporary = L"D:\\Games\\ZVK DM2\\Cars\\Cameras.ini.tmp";
-    const wchar_t* const anotherCopy =
-        L"Another copy of this program seems to be changing the camera file at the same moment.";
+    const wchar_t* const takenByAnotherProgram =
+        L"A file in the Cars folder was created or removed by another program at the same moment.";
+    const wchar_t* const takenByAnotherCopy =
+        L"A file in the Cars folder was created or removed by another program, or another copy of this one, at "
+        L"the same moment.";
     const Case cases[] = {
         {InstallStep::CreateTemporary, ERROR_PATH_NOT_FOUND, L"The game's Cars folder could not be found.",
          L"Copy this program into the ZVK DM2 game folder", games, temporary},
@@ -69,10 +77,26 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::FindGameFolder, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games,
          L"Looked in:\r\nC:\\Users\\Player\\Desktop\r\nand in:\r\n(a folder whose path is longer than Windows takes)",
-         StepFile::CameraFile, true},
-        // Names taken by another copy a moment before this one: the temporary file's, a backup's.
-        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
-        {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, anotherCopy, L"Wait a moment", games, temporary},
+         StepFile::CameraFile, Lookup::ProgramPathTooLong},
+        {InstallStep::FindGameFolder, ERROR_PATH_NOT_FOUND,
+         L"There is a file named Cars where the game's Cars folder should be.", L"Move or rename that file", games,
+         L"D:\\Games\\ZVK DM2\\Cars", StepFile::CameraFile, Lookup::CarsIsAFile},
+        {InstallStep::FindGameFolder, ERROR_PATH_NOT_FOUND,
+         L"The game's Cars folder is no longer in the game folder this window works in.", L"Put it back, or close",
+         games, L"D:\\Games\\ZVK DM2\\Cars", StepFile::CameraFile, Lookup::CarsFolderGone},
+        // Names taken a moment before this press: a backup's, by another program, or by another
+        // copy where one may be writing; a temporary file written moments ago, where one may.
+        {InstallStep::KeepOwnFile, ERROR_FILE_EXISTS, takenByAnotherProgram, L"Wait a moment", games, temporary},
+        {InstallStep::KeepOwnFile, ERROR_ALREADY_EXISTS, takenByAnotherCopy, L"Wait a moment", games, temporary,
+         StepFile::TemporaryFile, Lookup::Found, true},
+        {InstallStep::CreateTemporary, ERROR_FILE_EXISTS,
+         L"Cars\\Cameras.ini.tmp is less than half a minute old: another copy of this program may be changing the "
+         L"camera file, or a press was cut short.",
+         L"Wait half a minute", games, temporary, StepFile::TemporaryFile, Lookup::Found, true},
+        // A code Windows has no words for: said so, and its number in both the forms it is looked up by.
+        {InstallStep::Write, 0x2FFFFFFF, L"The temporary file Cars\\Cameras.ini.tmp could not be written.",
+         L"can be written to", games, temporary, StepFile::TemporaryFile, Lookup::Found, false,
+         L"\r\nWindows has no description of this error (error 805306367, 0x2FFFFFFF)\r\nStep: "},
         // Online only, in a OneDrive folder, with OneDrive not running.
         {InstallStep::ReadCameraFile, 362,
          L"The camera file Cars\\Cameras.ini is in a OneDrive folder (or another cloud-sync app's) and is not on this "
@@ -89,13 +113,19 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.osError);
         GameFolderLookup where = GameBesideTheProgram(c.gameFolder);
-        if (c.programPathTooLong) {
+        if (c.lookup == Lookup::ProgramPathTooLong) {
             where = {};
             where.searched.workingFolder = PathText(L"C:\\Users\\Player\\Desktop");
             where.searched.programFolder = PathText(std::wstring(PathText::kMostChars + 1, L'x'));
             where.found = ChooseGameFolder(where.searched, [](const PathText&) { return GameSigns::None; });
+        } else if (c.lookup == Lookup::CarsIsAFile) {
+            where.searched.workingFolder = where.searched.programFolder = where.found.path;
+            where.found = ChooseGameFolder(where.searched, [](const PathText&) { return GameSigns::CarsIsAFile; });
+        } else if (c.lookup == Lookup::CarsFolderGone) {
+            LookAgain(where.found, [](const PathText&) { return GameSigns::None; });
         }
-        const MessageText text = InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file), where);
+        const MessageText text =
+            InstallErrorText({&carMode}, ReplaceResult(c.step, c.osError, c.file), where, c.anotherCopyMayWrite);
         const std::wstring shown(text.view());
         const std::wstring problem = shown.substr(0, shown.find(L"\r\n"));
         const std::wstring fix =
@@ -105,7 +135,8 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         const std::size_t outcome =
             shown.find(L"\r\n\r\nCar Mode was not installed. Nothing in the game folder was changed.\r\n\r\n");
         const std::size_t details = shown.find(std::wstring(L"\r\n\r\nDetails:\r\n") + c.failedFile + L"\r\n");
-        const std::size_t code = shown.find(L" (error " + std::to_wstring(c.osError) + L")\r\nStep: ");
+        const std::size_t code =
+            shown.find(c.code != nullptr ? c.code : L" (error " + std::to_wstring(c.osError) + L")\r\nStep: ");
         EXPECT_TRUE(problem.size() + fix.size() + 2 == outcome && outcome < details && details < code &&
                     code != std::wstring::npos)
             << ::testing::PrintToString(shown);
@@ -126,11 +157,11 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     result.failedStep = InstallStep::WriteInPlace;
     result.osError = ERROR_CRC;
     result.targetDamaged = true;
-    const MessageText damaged = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
+    const MessageText damaged = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram(), false);
     result.targetDamaged = false;
     result.keptAs = 2;
     result.temporaryLeft = true;
-    const MessageText keptAndLeft = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
+    const MessageText keptAndLeft = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram(), false);
     for (const MessageText* text : {&damaged, &keptAndLeft})
         EXPECT_FALSE(Contains(text->view(), L"Nothing in the game folder was changed."));
     EXPECT_TRUE(
@@ -142,20 +173,11 @@ TEST(InstallErrorText, SaysWhatBecameOfTheGameFolder) {
     // Changed meanwhile by another program: not said to be unchanged.
     result.osError = kChangedMeanwhile;
     result.temporaryLeft = false;
-    const MessageText changed = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram());
+    const MessageText changed = InstallErrorText({&ThePresetTable()[2]}, result, GameBesideTheProgram(), true);
     EXPECT_EQ(changed.view().substr(0, changed.view().find(L"\r\n")),
               L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, at "
               L"the same moment.");
     EXPECT_TRUE(Contains(changed.view(), L"left Cars\\Cameras.ini as the other program made it.\r\n\r\nYour own"));
-}
-
-TEST(InstallErrorText, AnErrorWithoutASystemMessageStillReadsWell) {
-    InstallResult result;
-    result.failedStep = InstallStep::Write;
-    result.osError = 0x2FFFFFFF;
-    const MessageText text = InstallErrorText({&ThePresetTable()[0]}, result, GameBesideTheProgram());
-    EXPECT_TRUE(Contains(text.view(), L"\r\nWindows error 805306367. (error 805306367)\r\nStep: writing"))
-        << ::testing::PrintToString(std::wstring(text.view()));
 }
 
 TEST(Form1Layout, PresetButtonsCarryThePresetCaptions) {

@@ -12,7 +12,9 @@
 
 namespace zvk {
 
-void CameraActions::OnShown(const GameFolderLookup& gameAtStart) {
+void CameraActions::OnShown(const GameFolderLookup& gameAtStart, GameFolderClaim& claim) {
+    claim_ = &claim;
+    if (claim.held()) game_ = gameAtStart;
     presetReader_.Start(window_, gameAtStart.found.path);
     GetSystemMenu(window_, FALSE);
 }
@@ -23,39 +25,85 @@ void CameraActions::OnTimer(UINT_PTR timer) {
     if (preset != PresetInPlaceReader::kNotYet) ShowPresetInPlace(preset);
 }
 
-void CameraActions::Install(std::size_t presetIndex) {
-    const CameraPreset& preset = ThePresetTable()[presetIndex];
-    const GameFolderLookup where = LookForGameFolder();
-    const InstallResult result =
-        where.found.place == GameFolder::NotFound
-            ? InstallResult(InstallStep::FindGameFolder, where.found.pathTooLong ? kPathTooLong : ERROR_PATH_NOT_FOUND)
-            : InstallPreset(WaitCursorWhilePausing().calls(), preset, where.found.path);
-    Confirm({&preset}, result, where);
+const GameFolderLookup& CameraActions::WhereToWork() {
+    if (claim_->held()) {
+        LookAgain(game_.found, &GameSignsIn);
+    } else {
+        game_ = LookForGameFolder();
+    }
+    return game_;
+}
+
+bool CameraActions::MayChange(const GameFolderLookup& where) {
+    if (claim_->held()) return true;
+    switch (claim_->Claim(where.found.path)) {
+        case GameFolderClaim::Outcome::Held:
+            claim_->Publish(window_);
+            return true;
+        case GameFolderClaim::Outcome::None:  // nothing to share it by: as before claims
+            return true;
+        case GameFolderClaim::Outcome::HeldByAnother:  // as for a second start there
+            claim_->BringTheOtherWindowForward();
+            return false;
+        case GameFolderClaim::Outcome::OutOfReach:
+            ShowAlreadyOpenOutOfReach(window_, where.found.path);
+            return false;
+    }
+    return false;
+}
+
+// The claim covers this PC's session, not another PC that has the same share.
+bool CameraActions::AnotherCopyMayWrite(const GameFolderLookup& where) const {
+    return !claim_->held() || IsOnANetworkShare(where.found.path);
+}
+
+void CameraActions::Install(std::size_t presetIndex) { Press({&ThePresetTable()[presetIndex]}, WhereToWork()); }
+
+void CameraActions::Press(const InstallSource& source, const GameFolderLookup& where) {
+    if (!where.found.holdsTheGame()) {
+        const OsError error = where.found.pathTooLong ? kPathTooLong : OsError(ERROR_PATH_NOT_FOUND);
+        Confirm(source, InstallResult(InstallStep::FindGameFolder, error), where);
+    } else if (MayChange(where)) {
+        Confirm(source, InstallIn(source, where), where);
+    }
+}
+
+// A temporary file where no other copy can be writing was left by an attempt that ended: the
+// program killed, the PC off, or a delete refused. It goes, and the press goes on.
+InstallResult CameraActions::InstallIn(const InstallSource& source, const GameFolderLookup& where) const {
+    const WaitCursorWhilePausing pausing;
+    const PathText& folder = where.found.path;
+    const ReplaceResult ready =
+        AnotherCopyMayWrite(where) ? ReplaceResult() : RemoveLeftTemporaryFile(pausing.calls(), folder);
+    if (!ready.succeeded()) return ready;
+    return source.preset != nullptr ? InstallPreset(pausing.calls(), *source.preset, folder)
+                                    : PutBackKeptFile(pausing.calls(), folder, source.keptFile);
 }
 
 // Activated at start, the window shows what the read started as it was shown finds.
 void CameraActions::OnActivate(bool active) {
-    if (active && wasInactive_) presetReader_.StartLookingAgain(window_);
+    if (active && wasInactive_) {
+        if (claim_->held()) {
+            presetReader_.Start(window_, game_.found.path);
+        } else {
+            presetReader_.StartLookingAgain(window_);
+        }
+    }
     if (!active) wasInactive_ = true;
 }
 
 void CameraActions::OnWindowMenuOpening() {
-    menuSource_.where = LookForGameFolder();
+    menuSource_.where = WhereToWork();
     menuSource_.kept = ListKeptFiles(kSystemFileCalls, menuSource_.where.found.path);
     windowMenu_.Rebuild(GetSystemMenu(window_, FALSE), menuSource_.kept, menuSource_.where);
 }
 
 bool CameraActions::IsWindowMenuCommand(WPARAM command) const { return windowMenu_.ItemOf(command) >= 0; }
 
+// The kept file as it is now, in the folder the window menu listed it from.
 void CameraActions::OnWindowMenuCommand(WPARAM command) {
     const int item = windowMenu_.ItemOf(command);
-    if (item >= 0) PutBack(menuSource_.where, menuSource_.kept.files[item].number);
-}
-
-// The kept file as it is now, in the folder the window menu listed it from.
-void CameraActions::PutBack(const GameFolderLookup& where, unsigned keptFile) {
-    const InstallResult result = PutBackKeptFile(WaitCursorWhilePausing().calls(), where.found.path, keptFile);
-    Confirm({nullptr, keptFile}, result, where);
+    if (item >= 0) Press({nullptr, menuSource_.kept.files[item].number}, menuSource_.where);
 }
 
 void CameraActions::Confirm(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
@@ -67,7 +115,7 @@ void CameraActions::Confirm(const InstallSource& source, const InstallResult& re
         presetReader_.Start(window_, where.found.path);
     }
     if (!result.succeeded()) {
-        ShowInstallError(window_, source, result, where);
+        ShowInstallError(window_, source, result, where, AnotherCopyMayWrite(where));
         return;
     }
     // Only once it succeeded: the registry is read for nothing else.

@@ -60,6 +60,8 @@ bool InTheFolderItself(PathView exe, const PathText& folder) {
 }
 
 // The first exe of `gameFolder` itself that the values of `layers` set to run as administrator.
+// Empty at the end of the values, and at any failure to read them: a key deleted meanwhile
+// fails every read after, and the answer is then no better than none.
 PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
     wchar_t name[16384];  // the longest value name the registry has
     wchar_t settings[256];
@@ -67,7 +69,7 @@ PathText ExeAskingForAdministrator(HKEY layers, const PathText& gameFolder) {
         DWORD nameLength = DWORD(std::size(name)), settingsSize = sizeof settings - sizeof *settings, type = 0;
         const LONG status = RegEnumValueW(layers, index, name, &nameLength, nullptr, &type,
                                           reinterpret_cast<BYTE*>(settings), &settingsSize);
-        if (status == ERROR_NO_MORE_ITEMS) return {};
+        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return {};
         // Longer settings than these belong to no exe this program could tell.
         if (status != ERROR_SUCCESS || type != REG_SZ) continue;
         settings[settingsSize / sizeof *settings] = L'\0';
@@ -86,6 +88,10 @@ PathText VirtualStoreCopyOf(const PathText& gameFolder, const PathText& virtualS
     return copy;
 }
 
+PathText EnvironmentVariable(const wchar_t* name) {
+    return FilledBy([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
+}
+
 }  // namespace
 
 const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys] = {
@@ -96,11 +102,82 @@ const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys] = {
 
 bool RunsElevated() { return TokenSays(kTokenElevation); }
 
+namespace {
+
+constexpr int kTokenLinkedToken = 19;  // of TOKEN_INFORMATION_CLASS, Windows Vista and later
+constexpr int kTokenVirtualizationAllowed = 23;
+
+// The token of the player that a copy run as administrator is linked to: the one a normal
+// copy runs with. Null where there is none: Windows XP, User Account Control off, or a copy
+// that is not run as administrator.
+HANDLE LinkedToken() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    HANDLE linked = nullptr;
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TOKEN_INFORMATION_CLASS(kTokenLinkedToken), &linked, sizeof linked, &size))
+        linked = nullptr;
+    CloseHandle(token);
+    return linked;
+}
+
+// Whether the player's own token may add a file to `folder`, as its security says; yes where
+// that cannot be told.
+bool PlayerMayCreateFilesIn(const PathText& folder) {
+    const HANDLE player = LinkedToken();
+    if (player == nullptr) return true;
+    alignas(void*) BYTE security[4096];  // a folder's owner, group and access list: a few hundred bytes
+    DWORD needed = 0, privilegesSize = sizeof(PRIVILEGE_SET), granted = 0;
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    BOOL allowed = TRUE;
+    if (!GetFileSecurityW(InSystemForm(folder).c_str(),
+                          OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, security,
+                          sizeof security, &needed) ||
+        !AccessCheck(security, player, FILE_ADD_FILE, &mapping, &privileges, &privilegesSize, &granted, &allowed))
+        allowed = TRUE;
+    CloseHandle(player);
+    return allowed != FALSE;
+}
+
+// The folders Windows virtualizes, named by the system's own variables.
+bool VirtualizedHere(const PathText& folder) {
+    for (const wchar_t* variable :
+         {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"SystemRoot"}) {
+        if (IsInsideFolder(folder.view(), EnvironmentVariable(variable).trimSeparator().view())) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+NormalCopies NormalCopiesOfThisSystem() {
+    NormalCopies normal;
+#ifndef _WIN64  // Windows never virtualizes a 64-bit program
+    if (const HANDLE player = LinkedToken()) {
+        DWORD allowed = 0, size = 0;
+        normal.virtualized = GetTokenInformation(player, TOKEN_INFORMATION_CLASS(kTokenVirtualizationAllowed), &allowed,
+                                                 sizeof allowed, &size) &&
+                             allowed != 0;
+        CloseHandle(player);
+    }
+#endif
+    normal.virtualizesIn = &VirtualizedHere;
+    normal.mayCreateFilesIn = &PlayerMayCreateFilesIn;
+    return normal;
+}
+
+bool NormalCopiesWriteTheVirtualStoreIn(const PathText& gameFolder, const NormalCopies& normal) {
+    if (!normal.virtualized || normal.virtualizesIn == nullptr || !normal.virtualizesIn(gameFolder)) return false;
+    PathText cars = gameFolder;
+    cars.join(PathView()).appendAscii("Cars");
+    return normal.mayCreateFilesIn != nullptr && !normal.mayCreateFilesIn(cars);
+}
+
 bool IsVirtualized() { return TokenSays(kTokenVirtualizationEnabled); }
 
 PathText TheVirtualStore() {
-    PathText store =
-        FilledBy([](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size); });
+    PathText store = EnvironmentVariable(L"LOCALAPPDATA");
     if (!store.empty()) store.join(L"VirtualStore");
     return store;
 }

@@ -26,6 +26,25 @@ extern const RegistryKey kCompatibilitySettings[kCompatibilitySettingsKeys];
 // Whether this program runs elevated (Windows Vista and later; never on Windows XP).
 bool RunsElevated();
 
+// What Windows does with the writes of a copy of this program that is not run as administrator.
+struct NormalCopies {
+    // Windows virtualizes them: Vista and later with User Account Control on, for a 32-bit program.
+    bool virtualized = false;
+    // Whether it virtualizes them in `folder`: one of Program Files (both of them on a 64-bit
+    // Windows), ProgramData or Windows, or a folder below one.
+    bool (*virtualizesIn)(const PathText& folder) = nullptr;
+    // Whether such a copy may create files in `folder` itself, so that nothing is redirected.
+    bool (*mayCreateFilesIn)(const PathText& folder) = nullptr;
+};
+// As they are on this system, for the player who runs this copy: asked of the token that a
+// copy run as administrator is linked to. Nothing is virtualized where there is no such token.
+NormalCopies NormalCopiesOfThisSystem();
+
+// Whether a copy not run as administrator changes the player's VirtualStore copy of the camera
+// file in `gameFolder` rather than the file itself: where its writes are virtualized, the game
+// folder lies in a virtualized folder, and it may not create files in the Cars folder.
+bool NormalCopiesWriteTheVirtualStoreIn(const PathText& gameFolder, const NormalCopies& normal);
+
 // Whether Windows virtualizes this program's writes (Windows Vista and later: a standard
 // user's program whose manifest asks for no execution level, as this one's does not).
 bool IsVirtualized();

@@ -19,7 +19,7 @@ Form1::~Form1() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
-bool Form1::Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart) {
+bool Form1::Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart, GameFolderClaim& claim) {
     instance_ = instance;
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -39,7 +39,7 @@ bool Form1::Create(HINSTANCE instance, int showCommand, const GameFolderLookup& 
     UpdateWindow(window_);
     // Nothing in the game folder is read before the window is there: a file held by a scanner,
     // or a sleeping disk, would keep the player waiting for the window.
-    actions_.OnShown(gameAtStart);
+    actions_.OnShown(gameAtStart, claim);
     return true;
 }
 

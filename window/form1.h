@@ -22,8 +22,9 @@ public:
     ~Form1();
 
     // Creates the window, laid out for its monitor, shown, with focus in the help text; what
-    // it shows of `gameAtStart`, the game found at start, follows once it is shown.
-    bool Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart);
+    // it shows of `gameAtStart`, the game found at start, follows once it is shown. It works in
+    // the game folder that `claim` holds for it, or, holding none, claims one at the first press.
+    bool Create(HINSTANCE instance, int showCommand, const GameFolderLookup& gameAtStart, GameFolderClaim& claim);
     HWND window() const { return window_; }
 
 private:

@@ -11,7 +11,12 @@ struct GameFolderLookup {
     GameFolder found;
 };
 
-// Looks now: the player may have moved things since the last look.
+// Looks now: the player may have moved things since the last look. The folders in the form the
+// player knows them by, a network share's as "\\server\share\...", however the system gives them.
 GameFolderLookup LookForGameFolder();
+
+// Whether `folder` lies on a network share, where a copy of this program on another PC may
+// change the same files.
+bool IsOnANetworkShare(const PathText& folder);
 
 }  // namespace zvk

@@ -61,7 +61,8 @@ bool IsAnOnlineOnlyFileError(OsError error) {
 constexpr OsError kCloudFileInUse = 391, kCloudFileLockConflict = 397;
 
 // The operating system's own words for `osError`, without the trailing line end.
-void AppendSystemReason(MessageText& text, DWORD osError) {
+// Whether it had words of the system's or of the program's own (false: none).
+bool AppendSystemReason(MessageText& text, DWORD osError) {
     wchar_t reason[512];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, osError, 0,
                                   reason, DWORD(sizeof reason / sizeof *reason), nullptr);
@@ -69,21 +70,34 @@ void AppendSystemReason(MessageText& text, DWORD osError) {
         --length;
     if (length == 0 && osError == kIsAFolder) {  // a code older systems have no words for
         text << L"There is a folder where the file should be.";
-        return;
+        return true;
     }
     if (length == 0 && IsAnOnlineOnlyFileError(osError)) {  // codes of Windows 10 and later
         text << L"The cloud file provider could not provide the file.";
-        return;
+        return true;
     }
     if (osError == kChangedMeanwhile) {  // the program's own code
         text << L"The file changed between the moment it was read and the moment it was to be replaced.";
-        return;
+        return true;
     }
     if (length == 0) {
-        text << L"Windows error " << static_cast<unsigned long>(osError) << L".";
-        return;
+        text << L"Windows has no description of this error";
+        return false;
     }
     text << std::wstring_view(reason, length);
+    return true;
+}
+
+// " (error 5)", or, where Windows has no words for it, " (error 805306367, 0x2FFFFFFF)": the hex
+// form is the one such codes are looked up by.
+void AppendErrorCode(MessageText& text, DWORD osError, bool withoutWords) {
+    text << L" (error " << static_cast<unsigned long>(osError);
+    if (withoutWords) {
+        text << L", 0x";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            text << std::wstring_view(&L"0123456789ABCDEF"[(osError >> shift) & 0xF], 1);
+    }
+    text << L")";
 }
 
 // The file that failed, under `gameFolder`: the camera file, the kept file or the temporary one.
@@ -125,16 +139,22 @@ constexpr wchar_t kPathTooLong[] =
 constexpr wchar_t kAllowThroughCfa[] =
     L"If Windows Security just said that it blocked a change, allow this program under Ransomware protection, "
     L"Controlled folder access, \"Allow an app through Controlled folder access\"";
-constexpr wchar_t kAnotherCopy[] =
-    L"Another copy of this program seems to be changing the camera file at the same moment.\r\n"
-    L"Wait a moment, then try again.";
+constexpr wchar_t kOrAnotherCopy[] = L", or another copy of this one,";
+constexpr wchar_t kWaitAMoment[] = L" at the same moment.\r\nWait a moment, then try again.";
 
 // What went wrong and what to do, where the step that failed tells it; false elsewhere.
 bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, const InstallResult& result,
-                              const GameFolderLookup& where) {
+                              const GameFolderLookup& where, bool anotherCopyMayWrite) {
     const InstallStep step = result.failedStep;
     const OsError error = result.osError;
-    if (step == InstallStep::FindGameFolder && where.found.pathTooLong) {
+    if (step == InstallStep::FindGameFolder && !where.found.carsIsAFileIn.empty()) {
+        text << L"There is a file named Cars where the game's Cars folder should be.\r\n"
+                L"Move or rename that file, give the game its Cars folder back (verify or reinstall the game), "
+                L"then try again.";
+    } else if (step == InstallStep::FindGameFolder && where.found.gone) {
+        text << L"The game's Cars folder is no longer in the game folder this window works in.\r\n"
+                L"Put it back, or close this window and start this program in the game's folder again.";
+    } else if (step == InstallStep::FindGameFolder && where.found.pathTooLong) {
         text << kPathTooLong;
     } else if (step == InstallStep::FindGameFolder && where.found.programInTemp) {
         text << L"This program is running from inside the zip, where it cannot find the game.\r\nExtract "
@@ -162,14 +182,21 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
         // Cars folder that is not there answers ERROR_PATH_NOT_FOUND.
         text << L"Windows did not let this program create a file in the game's Cars folder.\r\n"
              << kAllowThroughCfa << L", then try again.";
+    } else if (step == InstallStep::CreateTemporary && IsNameTaken(error) && anotherCopyMayWrite) {
+        // A temporary file written moments ago: another copy's, perhaps (on another PC, where
+        // the game is on a network share), or one that a press cut short left. Either way it
+        // is not this press's to remove yet.
+        text << L"Cars\\Cameras.ini.tmp is less than half a minute old: another copy of this program may be changing "
+                L"the camera file, or a press was cut short.\r\nWait half a minute, then try again.";
     } else if (IsNameTaken(error) ||
                ((step == InstallStep::Replace || step == InstallStep::KeepOwnFile) && error == ERROR_FILE_NOT_FOUND)) {
-        // Another copy took the temporary file's name or a backup's a moment before this one,
-        // or removed this one's temporary file.
-        text << kAnotherCopy;
+        // The temporary file's name or a backup's taken a moment before this press took it, or
+        // this press's temporary file removed.
+        text << L"A file in the Cars folder was created or removed by another program"
+             << (anotherCopyMayWrite ? kOrAnotherCopy : L"") << kWaitAMoment;
     } else if (error == kChangedMeanwhile) {
-        text << L"The camera file Cars\\Cameras.ini was changed by another program, or another copy of this one, "
-                L"at the same moment.\r\nWait a moment, then try again.";
+        text << L"The camera file Cars\\Cameras.ini was changed by another program"
+             << (anotherCopyMayWrite ? kOrAnotherCopy : L"") << kWaitAMoment;
     } else if (IsAnOnlineOnlyFileError(error)) {
         AppendFailedFile(text, source, result);
         text << L" is in a OneDrive folder (or another cloud-sync app's) and is not on this PC now.\r\n"
@@ -281,7 +308,11 @@ void AppendFolderLookedIn(MessageText& text, const PathText& folder) {
 void AppendDetails(MessageText& text, const InstallSource& source, const InstallResult& result,
                    const GameFolderLookup& where) {
     text << L"Details:\r\n";
-    if (where.found.place == GameFolder::NotFound) {
+    const GameFolder& found = where.found;
+    if (result.failedStep == InstallStep::FindGameFolder && (found.gone || !found.carsIsAFileIn.empty())) {
+        PathText cars = found.carsIsAFileIn.empty() ? found.path : found.carsIsAFileIn;
+        AppendPathInLines(text, cars.join(PathView()).appendAscii("Cars").view());
+    } else if (found.place == GameFolder::NotFound) {
         const PathText& working = where.searched.workingFolder;
         const PathText& program = where.searched.programFolder;
         text << L"Looked in:\r\n";
@@ -295,16 +326,18 @@ void AppendDetails(MessageText& text, const InstallSource& source, const Install
     }
     // Short lines: a message box may clip a line that just fits.
     text << L"\r\n";
-    AppendSystemReason(text, result.osError);
-    text << L" (error " << static_cast<unsigned long>(result.osError) << L")\r\nStep: "
-         << kStepWords[std::size_t(result.failedStep)];
+    const bool withWords = AppendSystemReason(text, result.osError);
+    AppendErrorCode(text, result.osError, !withWords);
+    text << L"\r\nStep: " << kStepWords[std::size_t(result.failedStep)];
 }
 
 }  // namespace
 
-MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where) {
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
+                             bool anotherCopyMayWrite) {
     MessageText text;
-    if (!AppendStepsProblemAndFix(text, source, result, where)) AppendErrorsProblemAndFix(text, source, result);
+    if (!AppendStepsProblemAndFix(text, source, result, where, anotherCopyMayWrite))
+        AppendErrorsProblemAndFix(text, source, result);
     text << L"\r\n\r\n";
     AppendOutcome(text, source, result, where);
     text << L"\r\n\r\n";
@@ -336,6 +369,15 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
                 L"not the copy that Windows keeps for this program in your VirtualStore. To change the file the game "
                 L"reads: right-click this program, choose \"Run as administrator\", and press the button again "
                 L"there.";
+    return text;
+}
+
+MessageText AlreadyOpenText(const PathText& gameFolder, bool runAsAdministrator) {
+    MessageText text;
+    text << L"This program is already open for this game folder, "
+         << (runAsAdministrator ? L"run as administrator." : L"run by another user.")
+         << L"\r\nUse that window (on the taskbar), or close it and start this one again.\r\n\r\nGame folder:\r\n";
+    AppendPathInLines(text, gameFolder.view());
     return text;
 }
 

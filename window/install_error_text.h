@@ -21,7 +21,11 @@ struct InstallSource {
 // game folder; and the details: the file that failed by its full path (or the folders looked
 // in, where no game folder was found), the system's words for the error (or its number where
 // it has none), the error code and the step. Paths break only between folders.
-MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where);
+// Where `anotherCopyMayWrite` (the window holds no claim on the game folder, or it lies on a
+// network share), a file that changed meanwhile may be another copy's doing; elsewhere it is
+// another program's.
+MessageText InstallErrorText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
+                             bool anotherCopyMayWrite);
 
 // The confirmation: the preset's own, or which kept file is back; where the player's own
 // camera file was kept, if it was kept just now, and how to put it back; and, where the game
@@ -29,5 +33,9 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
 // program wrote, what to do.
 MessageText ConfirmationText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
                              const PathText& elevatedGame = PathText());
+
+// That the program is open for `gameFolder` in a copy that this one cannot reach, `runAsAdministrator`
+// or else by another user, and what to do.
+MessageText AlreadyOpenText(const PathText& gameFolder, bool runAsAdministrator);
 
 }  // namespace zvk

@@ -3,6 +3,7 @@
 #include "dpi.h"
 #include "form1.h"
 #include "game_folder_search.h"
+#include "message_boxes.h"
 #include "one_window_per_game.h"
 
 #include <windows.h>
@@ -13,16 +14,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Looked for once at start: for the claim, and for what the window shows.
     const zvk::GameFolderLookup game = zvk::LookForGameFolder();
-    const zvk::GameFolderClaim claim(game.found.path);
-    if (claim.heldByAnother()) {
+    zvk::GameFolderClaim claim;
+    const zvk::GameFolderClaim::Outcome claimed = claim.Claim(game.found.path);
+    if (claimed == zvk::GameFolderClaim::Outcome::HeldByAnother) {
         claim.BringTheOtherWindowForward();
         return 0;
     }
     zvk::EnableBestDpiAwareness();
     zvk::LoadCommonControls();
+    if (claimed == zvk::GameFolderClaim::Outcome::OutOfReach) {
+        // Its window cannot be reached across the administrator's boundary: this says where it is.
+        zvk::ShowAlreadyOpenOutOfReach(nullptr, game.found.path);
+        return 0;
+    }
 
     zvk::Form1 form;
-    if (!form.Create(instance, showCommand, game)) return 1;
+    if (!form.Create(instance, showCommand, game, claim)) return 1;
     claim.Publish(form.window());
 
     MSG message;

@@ -1,5 +1,6 @@
 #include "message_boxes.h"
 
+#include "elevated_game.h"
 #include "install_error_text.h"
 #include "layout.h"
 
@@ -10,9 +11,13 @@ void ShowInfoMessage(HWND owner, const wchar_t* prompt) {
 }
 
 void ShowInstallError(HWND owner, const InstallSource& source, const InstallResult& result,
-                      const GameFolderLookup& where) {
-    const MessageText text = InstallErrorText(source, result, where);
+                      const GameFolderLookup& where, bool anotherCopyMayWrite) {
+    const MessageText text = InstallErrorText(source, result, where, anotherCopyMayWrite);
     MessageBoxW(owner, text.c_str(), kForm1Title, MB_OK | MB_ICONERROR);
+}
+
+void ShowAlreadyOpenOutOfReach(HWND owner, const PathText& gameFolder) {
+    MessageBoxW(owner, AlreadyOpenText(gameFolder, !RunsElevated()).c_str(), kForm1Title, MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace zvk

@@ -14,6 +14,10 @@ void ShowInfoMessage(HWND owner, const wchar_t* prompt);
 
 // The error box of a failed install; the program goes on running after it.
 void ShowInstallError(HWND owner, const InstallSource& source, const InstallResult& result,
-                      const GameFolderLookup& where);
+                      const GameFolderLookup& where, bool anotherCopyMayWrite);
+
+// That a copy of the program out of this one's reach has `gameFolder`: one run as
+// administrator, where this one is not, or else one of another user's.
+void ShowAlreadyOpenOutOfReach(HWND owner, const PathText& gameFolder);
 
 }  // namespace zvk

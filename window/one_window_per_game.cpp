@@ -86,9 +86,9 @@ HWND PublishedWindow(HANDLE shared) {
 
 }  // namespace
 
-// "Local\ZvkCameraMode.<volume>.<id>", or "Local\ZvkCameraMode.path.<hash>", and
-// ".elevated" for an elevated claimant. The Local\ namespace is the player's own session.
-PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
+// "Local\ZvkCameraMode.<volume>.<id>", or "Local\ZvkCameraMode.path.<hash>", and ".elevated"
+// past the VirtualStore. The Local\ namespace is the player's own session.
+PathText GameFolderClaimName(const PathText& gameFolder, bool pastTheVirtualStore) {
     PathText name;
     if (gameFolder.empty()) return name;
     name.appendAscii("Local\\ZvkCameraMode.");
@@ -102,15 +102,25 @@ PathText GameFolderClaimName(const PathText& gameFolder, bool elevated) {
         name.appendAscii("path.");
         AppendHex(name, HashOfPath(gameFolder), 16);
     }
-    if (elevated) name.appendAscii(".elevated");
+    if (pastTheVirtualStore) name.appendAscii(".elevated");
     return name;
 }
 
-GameFolderClaim::GameFolderClaim(const PathText& gameFolder) {
-    const PathText name = GameFolderClaimName(gameFolder, RunsElevated());
-    if (name.empty()) return;
+GameFolderClaim::Outcome GameFolderClaim::Claim(const PathText& gameFolder) {
+    if (held()) return Outcome::Held;
+    if (shared_ != nullptr) CloseHandle(shared_);
+    shared_ = nullptr;
+    heldByAnother_ = false;
+    const bool pastTheVirtualStore =
+        RunsElevated() && NormalCopiesWriteTheVirtualStoreIn(gameFolder, NormalCopiesOfThisSystem());
+    const PathText name = GameFolderClaimName(gameFolder, pastTheVirtualStore);
+    if (name.empty()) return Outcome::None;
     shared_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), name.c_str());
-    heldByAnother_ = shared_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    // A claim made by a copy run as administrator is that copy's and the administrators': a
+    // normal copy may not open it, nor reach its window.
+    if (shared_ == nullptr) return GetLastError() == ERROR_ACCESS_DENIED ? Outcome::OutOfReach : Outcome::None;
+    heldByAnother_ = GetLastError() == ERROR_ALREADY_EXISTS;
+    return heldByAnother_ ? Outcome::HeldByAnother : Outcome::Held;
 }
 
 GameFolderClaim::~GameFolderClaim() {

@@ -4,32 +4,44 @@
 
 #include "path_text.h"
 
+#include <cstdint>
 #include <windows.h>
 
 namespace zvk {
 
 // The name of the claim on `gameFolder`: the folder's identity where the system gives one (the
-// same for every spelling of it: a mapped or subst drive, a link or junction, an 8.3 name), its
-// full path where it gives none, and whether the claimant runs `elevated`: a copy started as
-// administrator writes past the VirtualStore, another file than one that is not, and so gets a
-// window of its own. Empty where no game folder was found.
-PathText GameFolderClaimName(const PathText& gameFolder, bool elevated);
+// same for every spelling of it: a mapped or subst drive, a link or junction, an 8.3 name, a
+// share's long form), its full path where it gives none. A copy run as administrator whose
+// writes go `pastTheVirtualStore` changes another camera file than a normal copy, and so has a
+// claim of its own; everywhere else the two change the same file and share one. Empty where
+// no game folder was found.
+PathText GameFolderClaimName(const PathText& gameFolder, bool pastTheVirtualStore);
 
 class GameFolderClaim {
 public:
-    // Claims `gameFolder` for this start, unless an earlier start that is still running has
-    // it. No claim where no game folder was found: each such start gets its own window.
-    explicit GameFolderClaim(const PathText& gameFolder);
+    enum class Outcome : std::uint8_t {
+        Held,           // this start has the game folder now
+        HeldByAnother,  // a start still running has it, and its window can be brought forward
+        OutOfReach,     // one has it that this start may not even ask: run as administrator, or by another user
+        None,           // no game folder, or the system made no claim: nothing to share
+    };
+
+    GameFolderClaim() = default;
     ~GameFolderClaim();
     GameFolderClaim(const GameFolderClaim&) = delete;
     GameFolderClaim& operator=(const GameFolderClaim&) = delete;
 
-    // Whether an earlier start has the game folder.
-    bool heldByAnother() const { return heldByAnother_; }
+    // Claims `gameFolder` for this start, unless another start that is still running has it.
+    // A claim held already stays as it is.
+    Outcome Claim(const PathText& gameFolder);
+    // Whether this start has a game folder's claim: then no other copy of the program in this
+    // Windows session changes the same camera file.
+    bool held() const { return shared_ != nullptr && !heldByAnother_; }
     // Tells later starts which window has the game folder.
     void Publish(HWND window) const;
-    // Brings the earlier start's window forward, restored if minimised, with its message box
-    // on top if one is up; waits a few seconds for that window where it is not made yet.
+    // Brings the window of the start that has the game folder forward, restored if minimised,
+    // with its message box on top if one is up; waits a few seconds for that window where it
+    // is not made yet.
     void BringTheOtherWindowForward() const;
 
 private:
