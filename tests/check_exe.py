@@ -243,8 +243,11 @@ def main(exe_path, allowed_path, version):
         if icons.get(size) != kind:
             problems.append(f"the icon has no {size} x {size} {kind} image")
     texts = version_texts(data)
+    # The copyright line of the licence the exe comes under, and the licence's name.
+    licence = (Path(__file__).resolve().parent.parent / "LICENSE").read_text(encoding="ascii").splitlines()
+    copyright_line = next(line for line in licence if line.startswith("Copyright (c) ")) + ", " + licence[0]
     for key, value in (("FileDescription", "ZVK Vazivo Vive"), ("ProductName", "ZVK Vazivo Vive"),
-                       ("FileVersion", version), ("ProductVersion", version)):
+                       ("FileVersion", version), ("ProductVersion", version), ("LegalCopyright", copyright_line)):
         if not re.search(f"{key}\0+{re.escape(value)}\0", texts):
             problems.append(f"the version information has no {key} {value!r}")
     for word in FORBIDDEN_WORDS:

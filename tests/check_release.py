@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Builds the release twice, from two copies of the sources in two folders, one after the
 other, and checks what a player relies on: both builds give the same bytes, and the same
-BUILDINFO.txt, which names the commit and the tools; SHA256SUMS matches the zip and the
-exe, with CR LF line ends that sha256sum -c reads; the zip holds exactly the exe and
-ReadMe.txt; the ReadMe is 7-bit ASCII with CR LF line ends; and the exe is the one the tests
-ran. Then signs a third build with a throwaway certificate and checks that the signature is
-a well-formed SHA-256 one of that exe, that the exe without it and the signature alone give
-back the unsigned build and the signed exe byte for byte, and that tools/verify-release tells
-the signed zip from one whose exe differs by a byte.
+BUILDINFO.txt, which names the commit and the tools; SHA256SUMS matches the zip and the exe,
+with CR LF line ends, and sha256sum reads it beside the downloaded files; the zip holds exactly
+the members tools/package_release.py lists, the exe the one the tests ran, the texts 7-bit
+ASCII with CR LF, the ReadMe a few screens of narrow lines; and every tools/ and bench/
+command that the guides name is there. Then signs a third build with a throwaway certificate
+and checks what a signed release promises (see signed_release_problems), and that
+tools/verify-release gives the release, and ten that are not what they say, each its verdict.
 
     check_release.py [tested ZvkCameraMode.exe]
 
@@ -26,6 +26,25 @@ import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tools"))
+from package_release import MEMBERS, TEXT_SOURCES  # noqa: E402
+
+
+# The player's guide reads in Notepad: a few screens, no line wider than a narrow window.
+README_LINES, README_WIDTH = 120, 78
+# The guides a maintainer reads, whose commands must all be there.
+GUIDES = ("README.md", "SECURITY.md", "docs")
+
+
+def named_commands_problems():
+    """The tools/... and bench/... paths that the guides name and the sources lack."""
+    problems = []
+    for guide in sorted(path for name in GUIDES for path in
+                        ((ROOT / name).rglob("*.md") if (ROOT / name).is_dir() else [ROOT / name])):
+        for named in sorted(set(re.findall(r"(?<![\w./-])((?:tools|bench)/[\w.-]*\w)", guide.read_text()))):
+            if not (ROOT / named).exists():
+                problems.append(f"{guide.relative_to(ROOT)} names {named}, which is not there")
+    return problems
 
 
 def release(sources, out, *options, env=None):
@@ -35,15 +54,23 @@ def release(sources, out, *options, env=None):
 
 
 def sha256sum_problems(files, exe):
-    """What sha256sum -c, as a player on Linux runs it, says of SHA256SUMS beside the files."""
+    """What sha256sum, as a player on Linux runs it, says of SHA256SUMS: beside the downloaded
+    files, which lack the exe that is in the zip, and again once the exe is extracted."""
     if shutil.which("sha256sum") is None:
         return []
+    problems = []
     with tempfile.TemporaryDirectory() as folder:
-        for name, data in [*files.items(), ("ZvkCameraMode.exe", exe)]:
+        for name, data in files.items():
             (Path(folder) / name).write_bytes(data)
-        checked = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=folder,
-                                 capture_output=True, text=True)
-    return [] if checked.returncode == 0 else [f"sha256sum -c does not read SHA256SUMS: {checked.stderr.strip()}"]
+        for extracted in (False, True):
+            if extracted:
+                (Path(folder) / "ZvkCameraMode.exe").write_bytes(exe)
+            checked = subprocess.run(["sha256sum", "--check", "--ignore-missing", "--strict", "SHA256SUMS"],
+                                     cwd=folder, capture_output=True, text=True)
+            if checked.returncode != 0 or checked.stdout.count(": OK") != len(files) - 2 + extracted:
+                problems.append(f"sha256sum --check --ignore-missing SHA256SUMS, {'with' if extracted else 'without'} "
+                                f"the exe extracted: {checked.stdout}{checked.stderr}".strip())
+    return problems
 
 
 def problems_with(files, tested_exe, signed=False):
@@ -55,15 +82,16 @@ def problems_with(files, tested_exe, signed=False):
                 (" and the signature" if signed else "")]
     buildinfo = files["BUILDINFO.txt"].decode("ascii")
     signer_fields = ("osslsigncode: osslsigncode ", "signature: Authenticode, SHA-256, not timestamped",
-                     "signer: CN=", "SHA-256 fingerprint: ", "thumbprint (SHA-1", "valid until: ")
+                     "signer: CN=", "signer's key: RSA, 2048 bits", "SHA-256 fingerprint: ", "thumbprint (SHA-1",
+                     "valid until: ")
     for field in ("commit: ", "compiler: ", "binutils: ", "cmake: ", "python: ", " with zlib ") + (signer_fields if signed else ()):
         if field not in buildinfo:
             problems.append(f"BUILDINFO.txt does not say {field.strip()!r}")
     archive = zipfile.ZipFile(io.BytesIO(files[zips[0]]))
-    if archive.namelist() != ["ZvkCameraMode.exe", "ReadMe.txt"]:
-        problems.append(f"the zip holds {archive.namelist()}, not ZvkCameraMode.exe and ReadMe.txt")
+    if archive.namelist() != list(MEMBERS):
+        problems.append(f"the zip holds {archive.namelist()}, not {list(MEMBERS)}")
         return problems
-    exe, readme = archive.read("ZvkCameraMode.exe"), archive.read("ReadMe.txt")
+    exe = archive.read("ZvkCameraMode.exe")
     expected = {name: hashlib.sha256(files[name]).hexdigest() for name in zips + signatures}
     expected["ZvkCameraMode.exe"] = hashlib.sha256(exe).hexdigest()
     listed = {}
@@ -76,11 +104,18 @@ def problems_with(files, tested_exe, signed=False):
     if sums.count(b"\n") != sums.count(b"\r\n") or not sums.endswith(b"\r\n"):
         problems.append("SHA256SUMS does not end every line with CR LF")
     problems += sha256sum_problems(files, exe)
-    if any(byte > 127 for byte in readme):
-        problems.append("ReadMe.txt is not 7-bit ASCII")
-    if readme.count(b"\n") != readme.count(b"\r\n") or readme.count(b"\r") != readme.count(b"\r\n") \
-            or not readme.endswith(b"\r\n"):
-        problems.append("ReadMe.txt does not end every line, and only lines, with CR LF")
+    for name in TEXT_SOURCES:
+        text = archive.read(name)
+        if any(byte > 127 for byte in text):
+            problems.append(f"{name} is not 7-bit ASCII")
+        if text.count(b"\n") != text.count(b"\r\n") or text.count(b"\r") != text.count(b"\r\n") \
+                or not text.endswith(b"\r\n"):
+            problems.append(f"{name} does not end every line, and only lines, with CR LF")
+    readme = archive.read("ReadMe.txt").decode("ascii", "replace").split("\r\n")[:-1]
+    if len(readme) > README_LINES:
+        problems.append(f"ReadMe.txt has {len(readme)} lines, more than the {README_LINES} a player reads")
+    problems += [f"ReadMe.txt line {number} has {len(line)} characters, more than {README_WIDTH}"
+                 for number, line in enumerate(readme, 1) if len(line) > README_WIDTH]
     if tested_exe is not None and exe != Path(tested_exe).read_bytes():
         problems.append(f"the released exe is not the exe the tests ran ({tested_exe})")
     return problems
@@ -95,19 +130,54 @@ def osslsigncode(command, *arguments, out=None):
     return run.returncode, run.stdout + run.stderr, out.read_bytes() if out and out.is_file() else None
 
 
+def throwaway_certificate(folder, key, env):
+    """A self-signed code-signing certificate with a new key of `key`'s kind (openssl's "-newkey"
+    options: ["rsa:2048"], say), in a .p12."""
+    folder.mkdir()
+    subprocess.run(["openssl", "req", "-x509", "-newkey", *key, "-noenc", "-days", "2",
+                    "-subj", "/CN=ZVK Camera Mode release check", "-addext", "extendedKeyUsage=codeSigning",
+                    "-keyout", folder / "key.pem", "-out", folder / "cert.pem"], check=True, capture_output=True)
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", folder / "key.pem", "-in", folder / "cert.pem",
+                    "-passout", "env:ZVK_SIGN_PASSWORD", "-out", folder / "signer.p12"], check=True, env=env)
+    return folder / "signer.p12"
+
+
+def watched_path(folder, names):
+    """A PATH whose first folder holds, under each of `names`, a program that notes in
+    `folder`/leaked where it is started with the signing password in its environment, then
+    runs the real one."""
+    folder.mkdir()
+    for name in names:
+        (folder / name).write_text(f"""#!/bin/sh
+[ -z "${{ZVK_SIGN_PASSWORD+set}}" ] || echo {name} >>"{folder}/leaked"
+PATH=${{PATH#{folder}:}} exec {name} "$@"
+""")
+        (folder / name).chmod(0o755)
+    return f"{folder}:{os.environ['PATH']}"
+
+
 def signed_release_problems(copy, work, unsigned_files):
     """Signs a release with a throwaway certificate: it must hold what the player and anyone who
     rebuilds it rely on."""
-    signer = work / "signer"
-    signer.mkdir()
     env = dict(os.environ, ZVK_SIGN_PASSWORD="throwaway password")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-noenc", "-days", "2",
-                    "-subj", "/CN=ZVK Camera Mode release check", "-addext", "extendedKeyUsage=codeSigning",
-                    "-keyout", signer / "key.pem", "-out", signer / "cert.pem"], check=True, capture_output=True)
-    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", signer / "key.pem", "-in", signer / "cert.pem",
-                    "-passout", "env:ZVK_SIGN_PASSWORD", "-out", signer / "signer.p12"], check=True, env=env)
-    files = release(copy, work / "signed", "--sign", signer / "signer.p12", env=env)
-    problems = problems_with(files, None, signed=True)
+    # Smart App Control takes RSA signatures only: a certificate with another key is refused,
+    # before anything is built.
+    refused = subprocess.run([str(copy / "tools" / "release"), "--sign",
+                              throwaway_certificate(work / "ec-signer", ["ec", "-pkeyopt", "ec_paramgen_curve:P-256"], env),
+                              str(work / "ec-signed")], capture_output=True, text=True, env=env)
+    if refused.returncode == 0 or "not RSA" not in refused.stderr:
+        problems = [f"tools/release --sign takes a certificate whose key is not RSA: {refused.stderr}"]
+    else:
+        problems = []
+    # And the password reaches no program that the release starts.
+    certificate = throwaway_certificate(work / "signer", ["rsa:2048"], env)
+    # (Not the tools BUILDINFO.txt names by their paths.)
+    env["PATH"] = watched_path(work / "watched", ("dirname", "mkdir", "cut", "sed", "openssl", "python3"))
+    files = release(copy, work / "signed", "--sign", certificate, env=env)
+    if (work / "watched" / "leaked").is_file():
+        problems.append("the signing password reached " + (work / "watched" / "leaked").read_text().replace("\n", " "))
+    signer = work / "signer"
+    problems += problems_with(files, None, signed=True)
     if problems:
         return problems
     zip_name = next(name for name in files if name.endswith(".zip"))
@@ -153,25 +223,78 @@ def signed_release_problems(copy, work, unsigned_files):
     if read.returncode == 0 or "does not verify" not in read.stderr:
         problems.append(f"a signature damaged in one byte is taken for the signer's: {read.stdout}{read.stderr}")
 
-    # tools/verify-release rebuilds the copy: the signed zip is that build; one byte more is not.
-    verified = subprocess.run([str(ROOT / "tools" / "verify-release"), "--sources", str(copy),
-                               str(work / "signed" / zip_name)], capture_output=True, text=True)
-    if verified.returncode != 0:
-        problems.append(f"tools/verify-release refuses the signed release: {verified.stdout}")
-    tampered = work / "tampered"
-    shutil.copytree(work / "signed", tampered)
-    exe = bytearray(signed)
-    exe[len(exe) // 2] ^= 1
-    archive = zipfile.ZipFile(io.BytesIO(files[zip_name]))
-    with zipfile.ZipFile(tampered / zip_name, "w") as changed:
-        for entry in archive.infolist():
-            changed.writestr(entry, bytes(exe) if entry.filename == "ZvkCameraMode.exe" else archive.read(entry))
-    verified = subprocess.run([str(ROOT / "tools" / "verify-release"), "--sources", str(copy),
-                               str(tampered / zip_name)], capture_output=True, text=True)
-    if verified.returncode != 1 or "the exe is not that build" not in verified.stdout:
-        problems.append(f"tools/verify-release does not refuse an exe changed by one byte: {verified.stdout}")
+    problems += verify_release_problems(copy, work, files, zip_name, unsigned_files["BUILDINFO.txt"])
     for name, data in files.items():
         print(f"  {hashlib.sha256(data).hexdigest()}  {name} ({len(data)} bytes, signed)")
+    return problems
+
+
+def changed_zip(original, change):
+    """The zip `original` (bytes) with each member's bytes passed through `change`(name, bytes),
+    which drops the member where it gives None."""
+    archive = zipfile.ZipFile(io.BytesIO(original))
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w") as changed:
+        for entry in archive.infolist():
+            data = change(entry.filename, archive.read(entry))
+            if data is not None:
+                changed.writestr(entry, data)
+    return out.getvalue()
+
+
+def flipped(data, at):
+    data = bytearray(data)
+    data[at] ^= 1
+    return bytes(data)
+
+
+def verify_release_problems(copy, work, files, zip_name, unsigned_buildinfo):
+    """What tools/verify-release, rebuilding the copy, says of the signed release and of releases
+    that are not what they say: each must get its verdict, in one line, and its exit code."""
+    buildinfo = files["BUILDINFO.txt"].decode("ascii")
+    another_signer = re.sub(r"(fingerprint: )[0-9A-F:]+", lambda m: m.group(1) + "AB:" * 31 + "AB",
+                            buildinfo.replace("signer: CN=ZVK Camera Mode release check", "signer: CN=Someone Else"))
+    release_zip = files[zip_name]
+    member_changed = changed_zip(release_zip, lambda name, data: flipped(data, len(data) // 2)
+                                 if name in ("ZvkCameraMode.exe", "ReadMe.txt") else data)
+    cases = [  # what is published in place of the release's own, the exit code, and words of the verdict
+        ("the release itself", {}, 0, ["is exactly the build of its sources"]),
+        ("the exe and the ReadMe changed by a byte each", {zip_name: member_changed}, 1,
+         ["its exe is not that build", "its ReadMe.txt is not the build's"]),
+        ("another signer's BUILDINFO.txt", {"BUILDINFO.txt": another_signer.encode("ascii")}, 1,
+         ["BUILDINFO.txt says 'signer: CN=Someone Else'", "signer's certificate SHA-256 fingerprint: AB:AB"]),
+        ("an unsigned build's BUILDINFO.txt", {"BUILDINFO.txt": unsigned_buildinfo}, 1, ["names no signer"]),
+        ("a zip without the exe", {zip_name: changed_zip(release_zip, lambda name, data: None
+                                                         if name == "ZvkCameraMode.exe" else data)}, 1,
+         ["it holds no ZvkCameraMode.exe"]),
+        ("not a zip", {zip_name: b"PK\3\4 not really"}, 1, ["it is not a zip"]),
+        ("a damaged zip", {zip_name: flipped(release_zip, 200)}, 1, ["damaged"]),
+        ("a .sig that is no signature", {zip_name[:-4] + ".exe.sig": b"-----BEGIN PKCS7-----\nnot one\n"}, 1,
+         ["no Authenticode signature"]),
+        ("no BUILDINFO.txt", {"BUILDINFO.txt": None}, 2, ["there is no BUILDINFO.txt"]),
+        ("another program's BUILDINFO.txt", {"BUILDINFO.txt": b"Another 1.0\ncommit: 123\n"}, 2,
+         ["is not this release's"]),
+        # Rebuilt from a clone of this repository, not the copy: it has no such commit (nor, where
+        # these sources are not committed, any commit of them).
+        ("a commit this repository lacks", {"BUILDINFO.txt": re.sub(r"commit: \w+", "commit: " + "0" * 40,
+                                                                    buildinfo).encode("ascii")}, 2, ["cannot tell"]),
+    ]
+    problems = []
+    for name, replaced, code, words in cases:
+        folder = work / "published" / name.replace(" ", "-").replace("'", "")
+        shutil.copytree(work / "signed", folder)
+        for file, data in replaced.items():
+            (folder / file).unlink()
+            if data is not None:
+                (folder / file).write_bytes(data)
+        sources = [] if name == "a commit this repository lacks" else ["--sources", str(copy)]
+        verified = subprocess.run([str(ROOT / "tools" / "verify-release"), *sources, str(folder / zip_name)],
+                                  capture_output=True, text=True)
+        verdict = [line for line in verified.stdout.splitlines() if line.startswith("verify-release: ")]
+        if verified.returncode != code or not verdict or any(word not in verified.stdout for word in words) \
+                or "Traceback" in verified.stdout + verified.stderr:
+            problems.append(f"tools/verify-release on {name}: exit {verified.returncode}, not {code} with "
+                            f"{words}: {verified.stdout}{verified.stderr}")
     return problems
 
 
@@ -191,6 +314,7 @@ def main(tested_exe=None):
     problems = [f"{name} differs between two builds of the same sources"
                 for name in sorted(set(first) | set(second)) if first.get(name) != second.get(name)]
     problems += problems_with(first, tested_exe)
+    problems += named_commands_problems()
     for name, data in first.items():
         print(f"  {hashlib.sha256(data).hexdigest()}  {name} ({len(data)} bytes)")
     problems += signed_release_problems(copy, work, first)

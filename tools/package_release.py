@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Packs a release: <out>/ZvkCameraMode-<version>.zip, holding the exe and the player's
-ReadMe.txt, and <out>/SHA256SUMS with the checksums of the zip, of the exe and, for a signed
-release, of the signature published beside them (CR LF). The same inputs give the same bytes:
-entries in a fixed order, times from `epoch` (the last commit's), fixed permissions.
+"""Packs a release: <out>/ZvkCameraMode-<version>.zip, holding the members below, and
+<out>/SHA256SUMS with the checksums of the zip, of the exe and, for a signed release, of the
+signature published beside them (CR LF). The same inputs give the same bytes: entries in a
+fixed order, times from `epoch` (the last commit's), fixed permissions.
 
-    package_release.py ZvkCameraMode.exe ReadMe.txt-template version epoch out-folder [signature]
+    package_release.py ZvkCameraMode.exe sources-folder version epoch out-folder [signature]
 """
 import hashlib
 import sys
@@ -13,14 +13,24 @@ import zipfile
 from pathlib import Path
 
 EXE_NAME = "ZvkCameraMode.exe"
+# What the zip holds, in its order: the exe, and beside it, as Notepad on Windows XP reads them
+# (7-bit ASCII, CR LF), the player's guide and the licence, each from its file in the sources.
+# The tools that check a release take the list from here.
+MEMBERS = (EXE_NAME, "ReadMe.txt", "LICENSE.txt")
+TEXT_SOURCES = {"ReadMe.txt": "release/ReadMe.txt", "LICENSE.txt": "LICENSE"}
 EARLIEST_ZIP_TIME = 315532800  # 1980-01-01, where zip's clock starts
 
 
-def player_readme(template, version):
-    """The template with its version filled in, as Notepad on Windows XP reads it: 7-bit
-    ASCII with CR LF line ends."""
-    text = template.read_text(encoding="ascii").replace("@VERSION@", version)
+def as_notepad_text(path, version):
+    """A text of the sources with the version filled in, 7-bit ASCII with CR LF line ends."""
+    text = path.read_text(encoding="ascii").replace("@VERSION@", version)
     return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("ascii")
+
+
+def members(exe, sources, version):
+    """(name, bytes) of each member, in the zip's order."""
+    texts = {name: as_notepad_text(Path(sources) / source, version) for name, source in TEXT_SOURCES.items()}
+    return [(name, exe if name == EXE_NAME else texts[name]) for name in MEMBERS]
 
 
 def deterministic_zip(path, entries, epoch):
@@ -34,13 +44,12 @@ def deterministic_zip(path, entries, epoch):
             archive.writestr(info, data, compresslevel=9)
 
 
-def main(exe_path, template_path, version, epoch, out_folder, signature=None):
+def main(exe_path, sources, version, epoch, out_folder, signature=None):
     out = Path(out_folder)
     out.mkdir(parents=True, exist_ok=True)
     exe = Path(exe_path).read_bytes()
     archive = out / f"ZvkCameraMode-{version}.zip"
-    deterministic_zip(archive, [(EXE_NAME, exe),
-                                ("ReadMe.txt", player_readme(Path(template_path), version))], int(epoch))
+    deterministic_zip(archive, members(exe, sources, version), int(epoch))
     sums = [(hashlib.sha256(archive.read_bytes()).hexdigest(), archive.name),
             (hashlib.sha256(exe).hexdigest(), EXE_NAME)]
     if signature:

@@ -2,7 +2,7 @@
 """Says who signed a release, from its signature alone (ZvkCameraMode-<version>.exe.sig: an
 Authenticode PKCS#7 SignedData, PEM or DER), as lines for BUILDINFO.txt: the digest, whether a
 timestamp authority vouched for the time of signing, and the signer's certificate: its subject,
-its SHA-256 fingerprint, the SHA-1 thumbprint that Windows shows, and the end of its validity.
+the kind and size of its key, its SHA-256 fingerprint, the SHA-1 thumbprint that Windows shows, and the end of its validity.
 Taken from the signature rather than from the certificate file, so that a rebuild that
 attaches the same signature says the same. Fails, saying so, where the signature does not
 verify with its signer's own key: a signature damaged or made up, whatever its certificate's
@@ -13,6 +13,7 @@ certificate or a root that Debian's bundle lacks never passes).
 """
 import base64
 import hashlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -88,6 +89,20 @@ def openssl_x509(certificate, option):
                           input=certificate, capture_output=True, check=True).stdout.decode().strip().split("=", 1)[1]
 
 
+KEY_KINDS = {"rsaEncryption": "RSA", "id-ecPublicKey": "ECDSA", "ED25519": "Ed25519", "ED448": "Ed448",
+             "dsaEncryption": "DSA"}
+
+
+def key_of(certificate):
+    """"RSA, 3072 bits": the kind and size of the signer's key, as its certificate gives them."""
+    text = subprocess.run(["openssl", "x509", "-inform", "DER", "-noout", "-text"], input=certificate,
+                          capture_output=True, check=True).stdout.decode()
+    algorithm = re.search(r"Public Key Algorithm: *(\S+)", text)
+    bits = re.search(r"Public-Key: *\((\d+) bit\)", text)
+    kind = KEY_KINDS.get(algorithm.group(1), algorithm.group(1)) if algorithm else "of an unknown kind"
+    return f"{kind}, {bits.group(1)} bits" if bits else kind
+
+
 def signed_by_its_signer(certificate, proof):
     """Whether the signer's key made the signature over what it signed, and that holds the
     content's digest."""
@@ -106,11 +121,12 @@ def signed_by_its_signer(certificate, proof):
 
 def main(path):
     data = Path(path).read_bytes()
-    if data.startswith(b"-----BEGIN"):
-        data = base64.b64decode(b"".join(line for line in data.splitlines() if not line.startswith(b"-----")))
     try:
+        if data.startswith(b"-----BEGIN"):
+            lines = b"".join(line for line in data.splitlines() if not line.startswith(b"-----"))
+            data = base64.b64decode(lines, validate=True)
         certificate, sha256, timestamped, proof = signer(data)
-    except (ValueError, IndexError, StopIteration) as error:
+    except (ValueError, IndexError, StopIteration) as error:  # binascii.Error is a ValueError
         sys.exit(f"signature_info: {path} is no Authenticode signature that can be read: {error}")
     # A digest other than SHA-256 is tools/release's to refuse, with its own words.
     if sha256 and not signed_by_its_signer(certificate, proof):
@@ -123,6 +139,7 @@ def main(path):
     print(f"signature: Authenticode, {'SHA-256' if sha256 else 'not SHA-256'}, " +
           ("timestamped" if timestamped else "not timestamped: valid until the certificate expires"))
     print(f"signer: {openssl_x509(certificate, '-subject').strip()}")
+    print(f"signer's key: {key_of(certificate)}")
     print(f"signer's certificate SHA-256 fingerprint: {fingerprint(hashlib.sha256(certificate).digest())}")
     print(f"signer's certificate thumbprint (SHA-1, as Windows shows it): {hashlib.sha1(certificate).hexdigest()}")
     print(f"signer's certificate valid until: {openssl_x509(certificate, '-enddate')}")

@@ -3,6 +3,8 @@
 
 #define ZVK_PRODUCT_NAME "ZVK Vazivo Vive"
 #define ZVK_EXE_NAME "ZvkCameraMode.exe"
+// The copyright line of LICENSE, and the licence's name (the release check holds them alike).
+#define ZVK_COPYRIGHT "Copyright (c) 2026 the ZVK Camera Mode authors, MIT License"
 
 #define IDI_APP 1  // the lowest icon id: Explorer shows it as the program's icon
 #define IDB_BANNER 101
