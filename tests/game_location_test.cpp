@@ -170,6 +170,24 @@ TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
         EXPECT_FALSE(other.empty());
         EXPECT_EQ(other.view() == claim.view(), c.sameClaim) << std::string(other.view().begin(), other.view().end());
     }
+    // The first start holds the claim, the second finds it held; one that may not open the
+    // claim, as a normal copy may not open a copy run as administrator's, finds it out of reach.
+    GameFolderClaim first, second, third;
+    EXPECT_EQ(first.Claim(game), GameFolderClaim::Outcome::Held);
+    EXPECT_EQ(second.Claim(game), GameFolderClaim::Outcome::HeldByAnother);
+    EXPECT_TRUE(first.held() && !second.held());
+    ACL noAccess{};
+    InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
+    SECURITY_DESCRIPTOR administratorsOnly{};
+    InitializeSecurityDescriptor(&administratorsOnly, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&administratorsOnly, TRUE, &noAccess, FALSE);
+    SECURITY_ATTRIBUTES security = {sizeof security, &administratorsOnly, FALSE};
+    const PathText other = absolute("other");
+    const HANDLE elevated = CreateFileMappingW(INVALID_HANDLE_VALUE, &security, PAGE_READWRITE, 0, sizeof(DWORD),
+                                               GameFolderClaimName(other, false).c_str());
+    EXPECT_EQ(third.Claim(other), GameFolderClaim::Outcome::OutOfReach);
+    EXPECT_FALSE(third.held());
+    CloseHandle(elevated);
 }
 #endif
 
