@@ -51,7 +51,7 @@ GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)
 void LookAgain(GameFolder& found, GameSigns (*signsIn)(const PathText& folder)) {
     if (found.place == GameFolder::NotFound) return;
     const GameSigns signs = signsIn(found.path);
-    found.gone = signs < GameSigns::CarsFolder;
+    found.gone = signs < GameSigns::CarsFolder && signs != GameSigns::CannotTell;
     found.carsIsAFileIn = signs == GameSigns::CarsIsAFile ? found.path : PathText();
 }
 
@@ -80,8 +80,9 @@ GameSigns GameSignsIn(const PathText& folder) {
         case PathKind::File:
             return GameSigns::CarsIsAFile;
         case PathKind::Missing:
-        case PathKind::Unknown:
             return GameSigns::None;
+        case PathKind::Unknown:
+            return GameSigns::CannotTell;
     }
     return KindOf(kSystemFileCalls, CameraFileIn(folder).c_str()) == PathKind::Missing ? GameSigns::CarsFolder
                                                                                        : GameSigns::CameraFile;

@@ -28,10 +28,11 @@ struct GameFolder {
     bool holdsTheGame() const { return place != NotFound && !gone; }
 };
 
-// How much of the game a folder shows, least first: nothing, a file named Cars where the game
-// has its Cars folder, a Cars folder, or a Cars folder that holds the camera file. A folder
-// is the game's where it shows a Cars folder at least.
-enum class GameSigns : std::uint8_t { None, CarsIsAFile, CarsFolder, CameraFile };
+// How much of the game a folder shows, least first: nothing, or not even whether its Cars
+// folder is there (the system could not tell: a share that dropped, say), a file named Cars
+// where the game has its Cars folder, a Cars folder, or a Cars folder that holds the camera
+// file. A folder is the game's where it shows a Cars folder at least.
+enum class GameSigns : std::uint8_t { None, CannotTell, CarsIsAFile, CarsFolder, CameraFile };
 
 // Of the working folder and the program's own, the one that shows more of the game; where
 // both show as much, the working folder (launchers that start tools in the game's folder rely
@@ -41,7 +42,8 @@ enum class GameSigns : std::uint8_t { None, CarsIsAFile, CarsFolder, CameraFile 
 GameFolder ChooseGameFolder(const GameFolderSearch& search, GameSigns (*signsIn)(const PathText& folder));
 
 // Looks at `found`, a game folder found before, again: gone where it holds no Cars folder any
-// more, with carsIsAFileIn where a file named Cars stands in its place.
+// more, with carsIsAFileIn where a file named Cars stands in its place. Where the system cannot
+// tell, it is not gone: the install then meets what the system says, and names it.
 void LookAgain(GameFolder& found, GameSigns (*signsIn)(const PathText& folder));
 
 // Whether `path` is `folder` or lies below it, as Windows compares names (ASCII letters in

@@ -135,12 +135,14 @@ TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
     std::wstring upperCase(game.view());
     CharUpperBuffW(upperCase.data(), DWORD(upperCase.size()));
     // Windows as a copy run as administrator sees it: a normal copy's writes virtualized in
-    // Program Files, where the player may write only in the Cars folder of "writable".
+    // Program Files, where the player may replace only the camera file of "writable".
     NormalCopies normal;
     normal.virtualizesIn = [](const PathText& folder) {
         return folder.view().find(L"Program Files") != PathView::npos;
     };
-    normal.mayCreateFilesIn = [](const PathText& folder) { return folder.view().find(L"writable") != PathView::npos; };
+    normal.changeTheRealFileIn = [](const PathText& folder) {
+        return folder.view().find(L"writable") != PathView::npos;
+    };
     struct Case {
         const char* name;
         const PathText& normalCopys;  // the folder as a normal copy names it
@@ -172,10 +174,22 @@ TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
     }
     // The first start holds the claim, the second finds it held; one that may not open the
     // claim, as a normal copy may not open a copy run as administrator's, finds it out of reach.
-    GameFolderClaim first, second, third;
-    EXPECT_EQ(first.Claim(game), GameFolderClaim::Outcome::Held);
-    EXPECT_EQ(second.Claim(game), GameFolderClaim::Outcome::HeldByAnother);
-    EXPECT_TRUE(first.held() && !second.held());
+    GameFolderClaim third;
+    {
+        GameFolderClaim first, second;
+        EXPECT_EQ(first.Claim(game), GameFolderClaim::Outcome::Held);
+        EXPECT_EQ(second.Claim(game), GameFolderClaim::Outcome::HeldByAnother);
+        EXPECT_TRUE(first.held() && !second.held());
+        // Having brought the holder's window forward, the second lets go: once the first ends,
+        // a later start holds the claim.
+        const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        first.Publish(window);
+        second.BringTheOtherWindowForward();
+        second.LetGo();
+        DestroyWindow(window);
+    }
+    EXPECT_EQ(third.Claim(game), GameFolderClaim::Outcome::Held);
+    third.LetGo();
     ACL noAccess{};
     InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
     SECURITY_DESCRIPTOR administratorsOnly{};
@@ -185,8 +199,9 @@ TEST_F(GameFolderTest, OneClaimPerGameFolderHoweverItIsSpelled) {
     const PathText other = absolute("other");
     const HANDLE elevated = CreateFileMappingW(INVALID_HANDLE_VALUE, &security, PAGE_READWRITE, 0, sizeof(DWORD),
                                                GameFolderClaimName(other, false).c_str());
-    EXPECT_EQ(third.Claim(other), GameFolderClaim::Outcome::OutOfReach);
-    EXPECT_FALSE(third.held());
+    GameFolderClaim fourth;
+    EXPECT_EQ(fourth.Claim(other), GameFolderClaim::Outcome::OutOfReach);
+    EXPECT_FALSE(fourth.held());
     CloseHandle(elevated);
 }
 #endif

@@ -44,6 +44,7 @@ bool CameraActions::MayChange(const GameFolderLookup& where) {
             return true;
         case GameFolderClaim::Outcome::HeldByAnother:  // as for a second start there
             claim_->BringTheOtherWindowForward();
+            claim_->LetGo();
             return false;
         case GameFolderClaim::Outcome::OutOfReach:
             ShowAlreadyOpenOutOfReach(window_, where.found.path);
@@ -61,7 +62,10 @@ void CameraActions::Install(std::size_t presetIndex) { Press({&ThePresetTable()[
 
 void CameraActions::Press(const InstallSource& source, const GameFolderLookup& where) {
     if (!where.found.holdsTheGame()) {
-        const OsError error = where.found.pathTooLong ? kPathTooLong : OsError(ERROR_PATH_NOT_FOUND);
+        // A file named Cars stands where a folder was to be: that, and not a path missing.
+        const OsError error = where.found.pathTooLong              ? kPathTooLong
+                              : !where.found.carsIsAFileIn.empty() ? OsError(ERROR_DIRECTORY)
+                                                                   : OsError(ERROR_PATH_NOT_FOUND);
         Confirm(source, InstallResult(InstallStep::FindGameFolder, error), where);
     } else if (MayChange(where)) {
         Confirm(source, InstallIn(source, where), where);

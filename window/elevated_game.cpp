@@ -121,23 +121,39 @@ HANDLE LinkedToken() {
     return linked;
 }
 
-// Whether the player's own token may add a file to `folder`, as its security says; yes where
-// that cannot be told.
-bool PlayerMayCreateFilesIn(const PathText& folder) {
-    const HANDLE player = LinkedToken();
-    if (player == nullptr) return true;
-    alignas(void*) BYTE security[4096];  // a folder's owner, group and access list: a few hundred bytes
+// Whether the linked token may have `access` to the file or folder at `path`, as its security
+// says; yes where that cannot be told.
+bool LinkedTokenMay(const HANDLE player, const PathText& path, DWORD access) {
+    alignas(void*) BYTE security[4096];  // an owner, a group and an access list: a few hundred bytes
     DWORD needed = 0, privilegesSize = sizeof(PRIVILEGE_SET), granted = 0;
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     PRIVILEGE_SET privileges{};
     BOOL allowed = TRUE;
-    if (!GetFileSecurityW(InSystemForm(folder).c_str(),
+    if (!GetFileSecurityW(InSystemForm(path).c_str(),
                           OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, security,
                           sizeof security, &needed) ||
-        !AccessCheck(security, player, FILE_ADD_FILE, &mapping, &privileges, &privilegesSize, &granted, &allowed))
+        !AccessCheck(security, player, access, &mapping, &privileges, &privilegesSize, &granted, &allowed))
         allowed = TRUE;
-    CloseHandle(player);
     return allowed != FALSE;
+}
+
+// A normal copy replaces the camera file by creating its new file in Cars and moving it over
+// the old one, which takes the right to delete it, or that of deleting in Cars; Windows
+// virtualizes what is refused. Once it has, the VirtualStore copy is the one it reads and writes.
+bool NormalCopyChangesTheRealFileIn(const PathText& gameFolder) {
+    const PathText copy = VirtualStoreCopyOf(gameFolder, TheVirtualStore());
+    if (!copy.empty() && KindOf(kSystemFileCalls, copy.c_str()) != PathKind::Missing) return false;
+    const HANDLE player = LinkedToken();
+    if (player == nullptr) return true;
+    PathText cars = gameFolder;
+    cars.join(PathView()).appendAscii("Cars");
+    const PathText cameraFile = CameraFileIn(gameFolder);
+    const bool changes =
+        LinkedTokenMay(player, cars, FILE_ADD_FILE) &&
+        (KindOf(kSystemFileCalls, cameraFile.c_str()) == PathKind::Missing ||
+         LinkedTokenMay(player, cameraFile, DELETE) || LinkedTokenMay(player, cars, FILE_DELETE_CHILD));
+    CloseHandle(player);
+    return changes;
 }
 
 // The folders Windows virtualizes, named by the system's own variables.
@@ -163,15 +179,13 @@ NormalCopies NormalCopiesOfThisSystem() {
     }
 #endif
     normal.virtualizesIn = &VirtualizedHere;
-    normal.mayCreateFilesIn = &PlayerMayCreateFilesIn;
+    normal.changeTheRealFileIn = &NormalCopyChangesTheRealFileIn;
     return normal;
 }
 
 bool NormalCopiesWriteTheVirtualStoreIn(const PathText& gameFolder, const NormalCopies& normal) {
     if (!normal.virtualized || normal.virtualizesIn == nullptr || !normal.virtualizesIn(gameFolder)) return false;
-    PathText cars = gameFolder;
-    cars.join(PathView()).appendAscii("Cars");
-    return normal.mayCreateFilesIn != nullptr && !normal.mayCreateFilesIn(cars);
+    return normal.changeTheRealFileIn != nullptr && !normal.changeTheRealFileIn(gameFolder);
 }
 
 bool IsVirtualized() { return TokenSays(kTokenVirtualizationEnabled); }

@@ -33,16 +33,18 @@ struct NormalCopies {
     // Whether it virtualizes them in `folder`: one of Program Files (both of them on a 64-bit
     // Windows), ProgramData or Windows, or a folder below one.
     bool (*virtualizesIn)(const PathText& folder) = nullptr;
-    // Whether such a copy may create files in `folder` itself, so that nothing is redirected.
-    bool (*mayCreateFilesIn)(const PathText& folder) = nullptr;
+    // Whether such a copy changes the camera file of the game folder `folder` itself: it has
+    // no VirtualStore copy of it (which it would read and write instead), and may replace it.
+    bool (*changeTheRealFileIn)(const PathText& folder) = nullptr;
 };
-// As they are on this system, for the player who runs this copy: asked of the token that a
-// copy run as administrator is linked to. Nothing is virtualized where there is no such token.
+// As they are on this system, asked of the token that this copy, run as administrator, is
+// linked to: its user's own, not elevated (another account's, where an administrator's
+// password elevated it). Nothing is virtualized where there is no such token.
 NormalCopies NormalCopiesOfThisSystem();
 
 // Whether a copy not run as administrator changes the player's VirtualStore copy of the camera
 // file in `gameFolder` rather than the file itself: where its writes are virtualized, the game
-// folder lies in a virtualized folder, and it may not create files in the Cars folder.
+// folder lies in a virtualized folder, and it does not change the real file there.
 bool NormalCopiesWriteTheVirtualStoreIn(const PathText& gameFolder, const NormalCopies& normal);
 
 // Whether Windows virtualizes this program's writes (Windows Vista and later: a standard

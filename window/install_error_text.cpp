@@ -372,11 +372,10 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
     return text;
 }
 
-MessageText AlreadyOpenText(const PathText& gameFolder, bool runAsAdministrator) {
+MessageText AlreadyOpenText(const PathText& gameFolder) {
     MessageText text;
-    text << L"This program is already open for this game folder, "
-         << (runAsAdministrator ? L"run as administrator." : L"run by another user.")
-         << L"\r\nUse that window (on the taskbar), or close it and start this one again.\r\n\r\nGame folder:\r\n";
+    text << L"This program is already open for this game folder, run as administrator or by another user.\r\n"
+            L"Use that window (on the taskbar), or close it and start this one again.\r\n\r\nGame folder:\r\n";
     AppendPathInLines(text, gameFolder.view());
     return text;
 }

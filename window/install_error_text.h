@@ -34,8 +34,8 @@ MessageText InstallErrorText(const InstallSource& source, const InstallResult& r
 MessageText ConfirmationText(const InstallSource& source, const InstallResult& result, const GameFolderLookup& where,
                              const PathText& elevatedGame = PathText());
 
-// That the program is open for `gameFolder` in a copy that this one cannot reach, `runAsAdministrator`
-// or else by another user, and what to do.
-MessageText AlreadyOpenText(const PathText& gameFolder, bool runAsAdministrator);
+// That the program is open for `gameFolder` in a copy that this one may not reach (one run as
+// administrator, or by another user: which, it cannot tell), and what to do.
+MessageText AlreadyOpenText(const PathText& gameFolder);
 
 }  // namespace zvk

@@ -1,6 +1,5 @@
 #include "message_boxes.h"
 
-#include "elevated_game.h"
 #include "install_error_text.h"
 #include "layout.h"
 
@@ -17,7 +16,7 @@ void ShowInstallError(HWND owner, const InstallSource& source, const InstallResu
 }
 
 void ShowAlreadyOpenOutOfReach(HWND owner, const PathText& gameFolder) {
-    MessageBoxW(owner, AlreadyOpenText(gameFolder, !RunsElevated()).c_str(), kForm1Title, MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(owner, AlreadyOpenText(gameFolder).c_str(), kForm1Title, MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace zvk

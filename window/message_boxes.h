@@ -16,8 +16,7 @@ void ShowInfoMessage(HWND owner, const wchar_t* prompt);
 void ShowInstallError(HWND owner, const InstallSource& source, const InstallResult& result,
                       const GameFolderLookup& where, bool anotherCopyMayWrite);
 
-// That a copy of the program out of this one's reach has `gameFolder`: one run as
-// administrator, where this one is not, or else one of another user's.
+// That a copy of the program out of this one's reach has `gameFolder`.
 void ShowAlreadyOpenOutOfReach(HWND owner, const PathText& gameFolder);
 
 }  // namespace zvk

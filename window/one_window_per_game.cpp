@@ -108,9 +108,7 @@ PathText GameFolderClaimName(const PathText& gameFolder, bool pastTheVirtualStor
 
 GameFolderClaim::Outcome GameFolderClaim::Claim(const PathText& gameFolder) {
     if (held()) return Outcome::Held;
-    if (shared_ != nullptr) CloseHandle(shared_);
-    shared_ = nullptr;
-    heldByAnother_ = false;
+    LetGo();
     const bool pastTheVirtualStore =
         RunsElevated() && NormalCopiesWriteTheVirtualStoreIn(gameFolder, NormalCopiesOfThisSystem());
     const PathText name = GameFolderClaimName(gameFolder, pastTheVirtualStore);
@@ -121,6 +119,13 @@ GameFolderClaim::Outcome GameFolderClaim::Claim(const PathText& gameFolder) {
     if (shared_ == nullptr) return GetLastError() == ERROR_ACCESS_DENIED ? Outcome::OutOfReach : Outcome::None;
     heldByAnother_ = GetLastError() == ERROR_ALREADY_EXISTS;
     return heldByAnother_ ? Outcome::HeldByAnother : Outcome::Held;
+}
+
+void GameFolderClaim::LetGo() {
+    if (held() || shared_ == nullptr) return;
+    CloseHandle(shared_);
+    shared_ = nullptr;
+    heldByAnother_ = false;
 }
 
 GameFolderClaim::~GameFolderClaim() {

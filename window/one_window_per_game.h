@@ -37,6 +37,9 @@ public:
     // Whether this start has a game folder's claim: then no other copy of the program in this
     // Windows session changes the same camera file.
     bool held() const { return shared_ != nullptr && !heldByAnother_; }
+    // Lets go of a claim that another start holds, which this one asked for: once that start
+    // ends, a later one may hold it.
+    void LetGo();
     // Tells later starts which window has the game folder.
     void Publish(HWND window) const;
     // Brings the window of the start that has the game folder forward, restored if minimised,
