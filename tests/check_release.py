@@ -321,4 +321,6 @@ def main(tested_exe=None):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) > 2 or (len(sys.argv) == 2 and sys.argv[1].startswith("-")):
+        sys.exit(__doc__)
     sys.exit(main(*sys.argv[1:2]))

@@ -59,7 +59,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         {InstallStep::Replace, ERROR_ACCESS_DENIED, denied, L"permissions of the game folder"},
         // Controlled folder access refuses so too, whatever the permissions.
         {InstallStep::WriteInPlace, ERROR_ACCESS_DENIED, denied,
-         L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled folder access\"."},
+         L"Manage ransomware protection, \"Allow an app through Controlled folder access\"."},
         {InstallStep::Write, ERROR_DISK_FULL, L"The game's disk is full.", L"Free some space", games, temporary},
         {InstallStep::Replace, ERROR_INVALID_FUNCTION, L"The camera file Cars\\Cameras.ini could not be written.",
          L"can be written to"},
@@ -72,7 +72,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         // Controlled folder access refuses to let a file be created as "not found".
         {InstallStep::CreateTemporary, ERROR_FILE_NOT_FOUND,
          L"Windows did not let this program create a file in the game's Cars folder.",
-         L"Ransomware protection, Controlled folder access, \"Allow an app through Controlled folder access\", then",
+         L"Manage ransomware protection, \"Allow an app through Controlled folder access\", then",
          games, temporary},
         {InstallStep::FindGameFolder, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games,

@@ -137,8 +137,8 @@ constexpr wchar_t kPathTooLong[] =
     L"The game folder's path is too long for Windows.\r\nMove the game to a folder with a shorter path, then try "
     L"again.";
 constexpr wchar_t kAllowThroughCfa[] =
-    L"If Windows Security just said that it blocked a change, allow this program under Ransomware protection, "
-    L"Controlled folder access, \"Allow an app through Controlled folder access\"";
+    L"If Windows Security just said that it blocked a change, allow this program: Windows Security, Virus & "
+    L"threat protection, Manage ransomware protection, \"Allow an app through Controlled folder access\"";
 constexpr wchar_t kOrAnotherCopy[] = L", or another copy of this one,";
 constexpr wchar_t kWaitAMoment[] = L" at the same moment.\r\nWait a moment, then try again.";
 
