@@ -72,8 +72,7 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
         // Controlled folder access refuses to let a file be created as "not found".
         {InstallStep::CreateTemporary, ERROR_FILE_NOT_FOUND,
          L"Windows did not let this program create a file in the game's Cars folder.",
-         L"Manage ransomware protection, \"Allow an app through Controlled folder access\", then",
-         games, temporary},
+         L"Manage ransomware protection, \"Allow an app through Controlled folder access\", then", games, temporary},
         {InstallStep::FindGameFolder, ERROR_FILENAME_EXCED_RANGE, L"The game folder's path is too long for Windows.",
          L"Move the game to a folder with a shorter path", games,
          L"Looked in:\r\nC:\\Users\\Player\\Desktop\r\nand in:\r\n(a folder whose path is longer than Windows takes)",
