@@ -37,7 +37,14 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
 }
 
 ReplaceResult RemoveLeftTemporaryFile(const FileCalls& calls, const PathText& gameFolder) {
-    const OsError error = RemoveFileIfThere(calls, CameraFileIn(gameFolder, ".tmp").c_str());
+    const PathText temporary = CameraFileIn(gameFolder, ".tmp");
+    // A folder of that name, or a read-only file, is no press's: it is named, and left.
+    ReplaceResult removable = CheckReplaceable(calls, temporary.c_str());
+    if (!removable.succeeded()) {
+        removable.failedFile = StepFile::TemporaryFile;
+        return removable;
+    }
+    const OsError error = RemoveFileIfThere(calls, temporary.c_str());
     if (error == 0) return {};
     return {InstallStep::CreateTemporary, error, StepFile::TemporaryFile};
 }

@@ -30,7 +30,8 @@ InstallResult InstallPreset(const FileCalls& calls, const CameraPreset& preset, 
 // Removes the temporary file Cars\Cameras.ini.tmp from `gameFolder` where there is one, however
 // recently it was written: for a caller that knows that no other copy of the program writes
 // there, so that the file was left by an attempt that ended (the program killed, the PC off, or
-// a delete refused). A CreateTemporary failure of the temporary file where it stays.
+// a delete refused). A CheckTarget failure of the temporary file where that is a folder or is
+// read-only, a CreateTemporary failure where it stays otherwise.
 ReplaceResult RemoveLeftTemporaryFile(const FileCalls& calls, const PathText& gameFolder);
 
 // Puts back a camera file of the player's own that was kept as backup `keptFile` (see

@@ -7,7 +7,7 @@ the members tools/package_release.py lists, the exe the one the tests ran, the t
 ASCII with CR LF, the ReadMe a few screens of narrow lines; and every tools/ and bench/
 command that the guides name is there. Then signs a third build with a throwaway certificate
 and checks what a signed release promises (see signed_release_problems), and that
-tools/verify-release gives the release, and ten that are not what they say, each its verdict.
+tools/verify-release gives the release, and eleven that are not what they say, each its verdict.
 
     check_release.py [tested ZvkCameraMode.exe]
 
@@ -254,8 +254,9 @@ def verify_release_problems(copy, work, files, zip_name, unsigned_buildinfo):
                                  if name in ("ZvkCameraMode.exe", "ReadMe.txt") else data)
     cases = [  # what is published in place of the release's own, the exit code, and words of the verdict
         ("the release itself", {}, 0, ["is exactly the build of its sources"]),
-        ("the exe and the ReadMe changed by a byte each", {zip_name: member_changed}, 1,
-         ["its exe is not that build", "its ReadMe.txt is not the build's"]),
+        ("the exe and the ReadMe changed by a byte each, and a tool's line gone",
+         {zip_name: member_changed, "BUILDINFO.txt": re.sub(r"cmake: [^\n]*\n", "", buildinfo).encode("ascii")}, 1,
+         ["its exe is not that build", "its ReadMe.txt is not the build's", "BUILDINFO.txt lacks 'cmake:'"]),
         ("another signer's BUILDINFO.txt", {"BUILDINFO.txt": another_signer.encode("ascii")}, 1,
          ["BUILDINFO.txt says 'signer: CN=Someone Else'", "signer's certificate SHA-256 fingerprint: AB:AB"]),
         ("an unsigned build's BUILDINFO.txt", {"BUILDINFO.txt": unsigned_buildinfo}, 1, ["names no signer"]),
@@ -266,6 +267,8 @@ def verify_release_problems(copy, work, files, zip_name, unsigned_buildinfo):
         ("a damaged zip", {zip_name: flipped(release_zip, 200)}, 1, ["damaged"]),
         ("a .sig that is no signature", {zip_name[:-4] + ".exe.sig": b"-----BEGIN PKCS7-----\nnot one\n"}, 1,
          ["no Authenticode signature"]),
+        ("a .sig that holds two", {zip_name[:-4] + ".exe.sig": 2 * (work / "signed" / (zip_name[:-4] + ".exe.sig"))
+                                   .read_bytes()}, 1, ["more than one signature"]),
         ("no BUILDINFO.txt", {"BUILDINFO.txt": None}, 2, ["there is no BUILDINFO.txt"]),
         ("another program's BUILDINFO.txt", {"BUILDINFO.txt": b"Another 1.0\ncommit: 123\n"}, 2,
          ["is not this release's"]),

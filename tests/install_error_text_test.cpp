@@ -53,6 +53,10 @@ TEST(InstallErrorText, NamesTheFileTheReasonAndTheWayOut) {
          L"Copy this program into the ZVK DM2 game folder", games, temporary},
         {InstallStep::CheckTarget, ERROR_ACCESS_DENIED, L"The camera file Cars\\Cameras.ini is marked read-only.",
          L"Remove the read-only mark"},
+        // Where a press cut short left its temporary file, a folder of that name is no press's.
+        {InstallStep::CheckTarget, kIsAFolder,
+         L"There is a folder named Cars\\Cameras.ini.tmp where this program writes its temporary file.",
+         L"Move or rename that folder", games, temporary, StepFile::TemporaryFile},
         {InstallStep::Replace, ERROR_SHARING_VIOLATION, inUse, L"Close the game"},
         {InstallStep::WriteInPlace, ERROR_SHARING_VIOLATION, inUse, L"Close the game"},
         // Denied, but not for the read-only mark: the folder's permissions.

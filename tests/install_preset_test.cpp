@@ -172,6 +172,12 @@ TEST_F(InstallPresetTest, ReusesATemporaryFileLeftByAnEarlierRunButNotAnotherCop
         ASSERT_TRUE(install(press).succeeded());
     }
     EXPECT_EQ(Tree("."), (std::set<std::string>{"Cars", "Cars/Cameras.ini"}));
+    // But not a folder of that name, which no press made.
+    fs::create_directory("Cars/Cameras.ini.tmp");
+    const ReplaceResult folder = RemoveLeftTemporaryFile(kSystemFileCalls, PathText(root().native()));
+    EXPECT_EQ(folder.failedStep, InstallStep::CheckTarget);
+    EXPECT_TRUE(folder.failedFile == StepFile::TemporaryFile && fs::is_directory("Cars/Cameras.ini.tmp"));
+    fs::remove("Cars/Cameras.ini.tmp");
 #ifndef _WIN32
     // Nor write through it where it is still a second name of the backup being made: POSIX
     // links the backup into place, then drops the temporary name.

@@ -24,6 +24,9 @@ MESSAGE_DIGEST = bytes.fromhex("06092a864886f70d010904")  # the signed attribute
 SHA256 = bytes.fromhex("0609608648016503040201")  # the OID 2.16.840.1.101.3.4.2.1, as DER
 TIMESTAMPS = (bytes.fromhex("06092a864886f70d010906"),  # a counter-signature (Authenticode's own)
               bytes.fromhex("060a2b060104018237030301"))  # an RFC 3161 timestamp token
+# A second signature nested in the first's unsigned attributes (SPC_NESTED_SIGNATURE): Windows
+# shows its signer too, so a release, which names one signer, never has one.
+NESTED_SIGNATURE = bytes.fromhex("060a2b060104018237020401")
 
 
 class Element:
@@ -59,16 +62,22 @@ def signer(der):
     the SET they are), the signature, and whether the attributes' digest of the content is the
     content's (Authenticode's content: the SpcIndirectDataContent's own bytes, past its tag)."""
     content_info = Element(der, 0)
+    if content_info.end != len(der):
+        raise ValueError("more follows the signature")
     signed_data = content_info.children()[1].children()[0]
     parts = signed_data.children()
     indirect_data = parts[2].children()[1].children()[0]
     certificates = next(part for part in parts if part.tag == CONTEXT_0).children()
-    signer_info = parts[-1].children()[0]
-    fields = signer_info.children()
+    signer_infos = parts[-1].children()
+    if len(signer_infos) != 1:
+        raise ValueError(f"it has {len(signer_infos)} signers, not one")
+    fields = signer_infos[0].children()
     issuer, serial = (part.bytes() for part in fields[1].children())
     digest_is_sha256 = fields[2].bytes().find(SHA256) >= 0
     unsigned = fields[-1].bytes() if fields[-1].tag == CONTEXT_1 else b""
     timestamped = any(oid in unsigned for oid in TIMESTAMPS)
+    if NESTED_SIGNATURE in unsigned:
+        raise ValueError("a second signature is nested in it, whose signer it does not name")
     attributes = next(part for part in fields if part.tag == CONTEXT_0)
     signed = bytes([SET]) + attributes.bytes()[1:]
     signature = next(part for part in fields[3:] if part.tag == OCTET_STRING)
@@ -123,6 +132,8 @@ def main(path):
     data = Path(path).read_bytes()
     try:
         if data.startswith(b"-----BEGIN"):
+            if data.count(b"-----BEGIN") != 1:
+                raise ValueError("it holds more than one signature")
             lines = b"".join(line for line in data.splitlines() if not line.startswith(b"-----"))
             data = base64.b64decode(lines, validate=True)
         certificate, sha256, timestamped, proof = signer(data)

@@ -168,11 +168,14 @@ bool AppendStepsProblemAndFix(MessageText& text, const InstallSource& source, co
         text << L" was moved or deleted since the window menu opened.\r\n"
                 L"Open the window menu again (Alt+Space) to see the files kept now.";
     } else if (step == InstallStep::CheckTarget && error == kIsAFolder) {
-        text << L"There is a folder named Cars\\Cameras.ini where the camera file should be.\r\n"
-                L"Move or rename that folder, then try again.";
+        // The camera file's name, or that of the temporary file a press cut short left.
+        text << L"There is a folder named " << FailedFileIn(PathText(), source, result).view()
+             << (result.failedFile == StepFile::CameraFile ? L" where the camera file should be."
+                                                           : L" where this program writes its temporary file.")
+             << L"\r\nMove or rename that folder, then try again.";
     } else if (step == InstallStep::CheckTarget && error == ERROR_ACCESS_DENIED) {
-        text << L"The camera file Cars\\Cameras.ini is marked read-only.\r\n"
-                L"Remove the read-only mark (Properties in Explorer), then try again.";
+        AppendFailedFile(text, source, result);
+        text << L" is marked read-only.\r\nRemove the read-only mark (Properties in Explorer), then try again.";
     } else if (step == InstallStep::KeepOwnFile && IsNameTaken(error) && result.failedFile == StepFile::CameraFile) {
         text << L"Your own camera file could not be kept: Cameras.ini.bak to Cameras.ini.bak"
              << static_cast<unsigned long>(kMostBackups) << L" are all taken.\r\n"
@@ -358,8 +361,9 @@ MessageText ConfirmationText(const InstallSource& source, const InstallResult& r
         AppendKept(text, L"\r\n\r\n", where, result.keptAs);
         text << L"\r\nTo put it back: the window menu (Alt+Space).";
     }
-    // Said where it is, since the window menu lists only the newest nine.
-    if (source.preset == nullptr && result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile) {
+    // Said where it is, since the window menu lists only the newest nine; and said at all, since
+    // the player is told of each own file that a press replaces.
+    if (result.keptBeforeAs != 0 && result.keptBeforeAs != source.keptFile) {
         text << L"\r\n\r\nThe camera file it replaced was kept before, as:\r\n";
         AppendKeptFile(text, where, result.keptBeforeAs);
     }

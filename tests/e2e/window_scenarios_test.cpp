@@ -516,6 +516,12 @@ TEST_F(Scenario, FaultsShowAnErrorAndLeaveTheFileAlone) {
     EXPECT_TRUE(HoldsBytes(folder.cameraFile(), InstalledBytes(1)));
     EXPECT_TRUE(HoldsBytes(folder.cameraFile().concat(".bak"), old));
     EXPECT_EQ(folder.tree(), "Cars\nCars/Cameras.ini\nCars/Cameras.ini.bak\n");
+    // The player's own file again, kept already: not kept twice, but said where it is.
+    std::ofstream(folder.cameraFile(), std::ios::binary | std::ios::trunc) << old;
+    box = clickAndWaitForBox(IDC_COMMAND1);
+    EXPECT_EQ(box.text,
+              L"ZVK Mode. Done!\r\n\r\nThe camera file it replaced was kept before, as:\r\nCars\\Cameras.ini.bak");
+    ASSERT_TRUE(app().pressOk(box)) << kBoxStuck;
 }
 
 // Started from another folder, even one with a Cars folder of its own, the program finds the
