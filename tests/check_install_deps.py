@@ -8,14 +8,20 @@ import tempfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-# apt-get logs its arguments; an install records its packages, and fails where FAIL_WITH is
-# among its arguments; installing wine32:i386 makes the 32-bit loader start.
+# apt-get logs its arguments. wine32:i386 goes in, or is simulated, only where HALVES names
+# no suite (both halves agree in every suite) or the suite the call takes alone; "none" is a
+# machine where no suite has them. An install records its packages and fails where FAIL_WITH
+# is among them; installing wine32:i386 makes the 32-bit loader start.
 STAND_INS = {
     "apt-get": """#!/bin/sh
 echo "apt-get $*" >> "$M/log"
 [ "$1" = update ] && exit "${UPDATE_RC:-0}"
-case " $* " in *" $FAIL_WITH "*) [ -n "$FAIL_WITH" ] && exit 100 ;; esac
-for a in "$@"; do case $a in -*|install|"$FAIL_WITH") ;; *) echo "$a" >> "$M/installed" ;; esac; done
+case " $* " in *" wine32:i386 "*) case "$HALVES: $* " in :*|"$HALVES: "*" -t $HALVES "*) ;; *) exit 100 ;; esac ;; esac
+case " $* " in *" -s "*) exit 0 ;; *" $FAIL_WITH "*) [ -n "$FAIL_WITH" ] && exit 100 ;; esac
+skip=
+for a in "$@"; do
+    case $a in -t) skip=yes ;; -*|install) ;; *) [ -n "$skip" ] || echo "$a" >> "$M/installed"; skip= ;; esac
+done
 case " $* " in *" wine32:i386 "*) printf '#!/bin/sh\\necho wine-8.0\\n' > "$M/wine"; chmod +x "$M/wine" ;; esac
 """,
     "dpkg": """#!/bin/sh
@@ -33,7 +39,7 @@ echo "${USER_ID:-0}"
 }
 
 
-def run(machine, *options, archs="", update_rc=0, fail_with="", user_id=0,
+def run(machine, *options, archs="", update_rc=0, halves="", fail_with="", user_id=0,
         os_release="VERSION_CODENAME=bookworm\n"):
     """install-deps on a machine in folder `machine`: its exit code, its words, apt's calls."""
     machine.mkdir()
@@ -49,7 +55,7 @@ def run(machine, *options, archs="", update_rc=0, fail_with="", user_id=0,
     script = script.replace("/etc/os-release", f"{machine}/os-release")
     (machine / "install-deps").write_text(script)
     env = dict(os.environ, M=str(machine), PATH=f"{machine}:{os.environ['PATH']}",
-               UPDATE_RC=str(update_rc), FAIL_WITH=fail_with, USER_ID=str(user_id))
+               UPDATE_RC=str(update_rc), HALVES=halves, FAIL_WITH=fail_with, USER_ID=str(user_id))
     done = subprocess.run(["sh", str(machine / "install-deps"), *options], env=env,
                           capture_output=True, text=True)
     calls = [line for line in (machine / "log").read_text().splitlines()
@@ -58,24 +64,32 @@ def run(machine, *options, archs="", update_rc=0, fail_with="", user_id=0,
 
 
 def installs(calls):
-    return [call for call in calls if call.startswith("apt-get install")]
+    return [call for call in calls if call.startswith("apt-get install -y")]
 
 
 def from_bookworm(calls):
     return [" -t bookworm " in call for call in installs(calls)]
 
 
+UNREAD = dict(update_rc=100, halves="bookworm")
 # Each machine, and what install-deps must ask of it, given its exit code, words and calls.
 MACHINES = (
-    ("new, its mirror failing a list", (), dict(update_rc=100), lambda code, words, calls:
-        code == 0 and calls[:2] == ["dpkg --add-architecture i386", "apt-get update -qq"]
-        and calls.count("apt-get update -qq") == 1 and from_bookworm(calls) == [True, True]),
-    ("the build alone, a list failing", ("--build",), dict(archs="i386\n", update_rc=100),
-        lambda code, words, calls: code == 0 and from_bookworm(calls) == [False]),
-    ("bookworm alone not enough", (), dict(update_rc=100, fail_with="-t"), lambda code, words, calls:
-        code == 0 and from_bookworm(calls) == [True, False, True, False]),
-    ("no release name", (), dict(update_rc=100, os_release="ID=debian\n"), lambda code, words, calls:
-        code == 0 and " -t " not in str(installs(calls)) and "wine32:i386" in installs(calls)[-1]),
+    ("new, the mirror's i386 security list unread", (),
+        dict(UNREAD, os_release='VERSION_CODENAME="bookworm"\n'), lambda code, words, calls:
+        code == 0 and calls[:2] == ["dpkg --add-architecture i386", "apt-get update -qq --error-on=any"]
+        and calls.count("apt-get update -qq --error-on=any") == 1 and from_bookworm(calls) == [True, True]
+        and " bookworm cmake make " in installs(calls)[0] and installs(calls)[0].endswith(" osslsigncode openssl")),
+    ("a list unread, both halves in every suite", (), dict(update_rc=100), lambda code, words, calls:
+        code == 0 and from_bookworm(calls) == [False, False]),
+    ("a list unread, no suite with both halves", (), dict(update_rc=100, halves="none"),
+        lambda code, words, calls: code != 0 and "apt-get install wine32:i386 failed" in words
+        and "dpkg --remove-architecture i386" in words and from_bookworm(calls) == [False, False]),
+    ("the build alone, a list unread", ("--build",), dict(UNREAD, archs="i386\n"),
+        lambda code, words, calls: code == 0 and from_bookworm(calls) == [False] and " -s " not in str(calls)),
+    ("no release name", (), dict(UNREAD, os_release=None), lambda code, words, calls:
+        code != 0 and " -t " not in str(calls) and "wine32:i386 cannot be installed" in words),
+    ("every list read", (), dict(archs="i386\n"), lambda code, words, calls:
+        code == 0 and from_bookworm(calls) == [False, False] and " -s " not in str(calls)),
     ("without root", (), dict(user_id=1000), lambda code, words, calls:
         code == 1 and calls == [] and " osslsigncode openssl wine32:i386 (" in words
         and "As root: dpkg --add-architecture i386 && apt-get update && apt-get install cmake " in words),
