@@ -17,7 +17,9 @@ STAND_INS = {
     "apt-get": """#!/bin/sh
 echo "apt-get $*" >> "$M/log"
 [ "$1" = update ] && exit "${UPDATE_RC:-0}"
-case " $* " in *" wine32:i386 "*) case "$HALVES: $* " in :*|"$HALVES: "*" -t $HALVES "*) ;; *) echo "E: Unable to correct problems" >&2; exit 100 ;; esac ;; esac
+case " $* " in *" wine32:i386 "*)
+    case "$HALVES: $* " in :*|"$HALVES: "*" -t $HALVES "*) ;; *) echo "E: Unable to correct problems" >&2; exit 100 ;; esac
+esac
 case " $* " in *" -s "*) echo "Inst $*"; exit 0 ;; *" $FAIL_WITH "*) [ -n "$FAIL_WITH" ] && exit 100 ;; esac
 skip=
 for a in "$@"; do
@@ -41,8 +43,8 @@ echo "${USER_ID:-0}"
 }
 
 
-def run(machine, *options, archs="", update_rc=0, halves="", fail_with="", user_id=0, all_but_wine32="",
-        os_release="VERSION_CODENAME=bookworm\n"):
+def run(machine, *options, archs="", update_rc=0, halves="", all_but_wine32="", fail_with="",
+        user_id=0, os_release="VERSION_CODENAME=bookworm\n"):
     """install-deps on a machine in folder `machine`: its exit code, its words, apt's calls."""
     machine.mkdir()
     for name, text in (("installed", ""), ("archs", archs), ("log", "")):
@@ -57,7 +59,8 @@ def run(machine, *options, archs="", update_rc=0, halves="", fail_with="", user_
     script = script.replace("/etc/os-release", f"{machine}/os-release")
     (machine / "install-deps").write_text(script)
     env = dict(os.environ, M=str(machine), PATH=f"{machine}:{os.environ['PATH']}",
-               UPDATE_RC=str(update_rc), HALVES=halves, ALL_BUT_WINE32=all_but_wine32, FAIL_WITH=fail_with, USER_ID=str(user_id))
+               UPDATE_RC=str(update_rc), HALVES=halves, ALL_BUT_WINE32=all_but_wine32,
+               FAIL_WITH=fail_with, USER_ID=str(user_id))
     done = subprocess.run(["sh", str(machine / "install-deps"), *options], env=env,
                           capture_output=True, text=True)
     calls = [line for line in (machine / "log").read_text().splitlines()
